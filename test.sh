@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/setup.sh
+build=${BUILD_DIR:-build}
+cmake -S . -B "$build" -G Ninja >/dev/null
+cmake --build "$build"
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"

@@ -1,0 +1,21 @@
+// Every test process gets a platform prefix of its own in a fresh temporary
+// folder, removed afterwards, so tests run in parallel and never touch the
+// user's own prefix.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "testsupport/TempDir.h"
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  std::string prefix = testsupport::MakeTempDir("lozg-prefix-");
+  setenv("LOZG_PREFIX", prefix.c_str(), 1);
+  int result = RUN_ALL_TESTS();
+  std::error_code ignored;
+  std::filesystem::remove_all(prefix, ignored);
+  return result;
+}
