@@ -1,0 +1,7 @@
+#include "platform/Process.h"
+
+namespace win::detail {
+
+void ReportInputIdle() {}
+
+}  // namespace win::detail
