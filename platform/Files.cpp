@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -67,7 +68,8 @@ std::string_view Leading(std::string_view text, size_t limit) {
 
 std::string_view::size_type LastSeparator(std::string_view path) {
   auto last = std::string_view::npos;
-  for (auto sep = detail::FindSeparator(path); sep != std::string_view::npos; sep = detail::FindSeparator(path, sep + 1))
+  for (auto sep = detail::FindSeparator(path); sep != std::string_view::npos;
+       sep = detail::FindSeparator(path, sep + 1))
     last = sep;
   return last;
 }
@@ -497,13 +499,17 @@ Opened OpenHost(const std::string& host, int access, DWORD disposition, mode_t m
     case OPEN_EXISTING: return {open(host.c_str(), flags), true};
     case TRUNCATE_EXISTING: return {open(host.c_str(), flags | O_TRUNC), true};
     default: {  // CREATE_ALWAYS, OPEN_ALWAYS
+      // A name that comes and goes between the two opens is tried again; a
+      // dangling link, which exists and cannot be opened, gives up.
       const int existing = flags | (disposition == CREATE_ALWAYS ? O_TRUNC : 0);
-      for (;;) {
-        int fd = open(host.c_str(), flags | O_CREAT | O_EXCL, mode);
-        if (fd >= 0 || errno != EEXIST) return {fd, false};
-        fd = open(host.c_str(), existing);
-        if (fd >= 0 || errno != ENOENT) return {fd, true};
+      Opened opened;
+      for (int attempt = 0; attempt < 3; ++attempt) {
+        opened = {open(host.c_str(), flags | O_CREAT | O_EXCL, mode), false};
+        if (opened.fd >= 0 || errno != EEXIST) return opened;
+        opened = {open(host.c_str(), existing), true};
+        if (opened.fd >= 0 || errno != ENOENT) return opened;
       }
+      return opened;
     }
   }
 }
@@ -534,7 +540,9 @@ struct timespec TimeSpecOf(const FILETIME* ft) {
   if (!ft) return {0, UTIME_OMIT};
   const int64_t seconds = UnixSecondsFromFileTime(*ft);
   const FILETIME whole = FileTimeFromUnix(seconds);
-  const auto quad = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+  const auto quad = [](const FILETIME& t) {
+    return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+  };
   return {static_cast<time_t>(seconds), static_cast<long>((quad(*ft) - quad(whole)) * 100)};
 }
 
@@ -612,6 +620,22 @@ bool RenameHost(const std::string& from, const std::string& to, bool replace) {
 }
 
 const char* const kTempFolder = "C:\\WINDOWS\\TEMP";
+
+// Creates the file of the first free number (1 to 0xFFFF), counting from
+// one that differs between calls; 0 when none could be made.
+UINT CreateNumberedFile(const std::function<std::string(UINT)>& nameOf) {
+  const UINT start = GetTickCount();
+  for (UINT i = 0; i < 0xFFFF; ++i) {
+    const UINT number = (start + i) % 0xFFFF + 1;
+    HANDLE h = CreateFileA(nameOf(number).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      CloseHandle(h);
+      return number;
+    }
+    if (GetLastError() != ERROR_FILE_EXISTS) return 0;
+  }
+  return Fail(ERROR_FILE_EXISTS, 0u);
+}
 
 }  // namespace
 
@@ -929,21 +953,8 @@ UINT GetTempFileNameA(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR buffer) {
     return stem + digits + ".TMP";
   };
   if (nameOf(0xFFFF).size() >= static_cast<size_t>(MAX_PATH)) return Fail(ERROR_FILENAME_EXCED_RANGE, 0u);
-  UINT number = unique & 0xFFFF;
-  if (unique == 0) {
-    // Try every number once, from one that differs between calls.
-    const UINT start = (GetTickCount() & 0xFFFF) | 1;
-    for (UINT i = 0;; ++i) {
-      if (i == 0xFFFF) return Fail(ERROR_FILE_EXISTS, 0u);
-      number = (start + i - 1) % 0xFFFF + 1;
-      HANDLE h = CreateFileA(nameOf(number).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-      if (h != INVALID_HANDLE_VALUE) {
-        CloseHandle(h);
-        break;
-      }
-      if (GetLastError() != ERROR_FILE_EXISTS) return 0;
-    }
-  }
+  const UINT number = unique ? unique & 0xFFFF : CreateNumberedFile(nameOf);
+  if (number == 0) return 0;
   const std::string name = nameOf(number);
   std::memcpy(buffer, name.c_str(), name.size() + 1);
   return number;

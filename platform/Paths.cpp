@@ -30,7 +30,8 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 // double-byte character at the end does not count.
 bool EndsWithSeparator(std::string_view path) {
   size_t last = std::string_view::npos;
-  for (size_t sep = detail::FindSeparator(path); sep != std::string_view::npos; sep = detail::FindSeparator(path, sep + 1))
+  for (size_t sep = detail::FindSeparator(path); sep != std::string_view::npos;
+       sep = detail::FindSeparator(path, sep + 1))
     last = sep;
   return !path.empty() && last == path.size() - 1;
 }

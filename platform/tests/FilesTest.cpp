@@ -397,6 +397,10 @@ TEST_F(FilesTest, DispositionsAndTheirErrors) {
   EXPECT_EQ(Open("T:\\old.txt", GENERIC_READ, TRUNCATE_EXISTING), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 
+  // A link to nothing neither opens nor hangs the creation.
+  std::filesystem::create_symlink(Host("nowhere"), Host("dangling"));
+  EXPECT_EQ(Open("T:\\dangling", GENERIC_WRITE, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+
   struct Case {
     const char* name;
     DWORD error;
