@@ -27,6 +27,7 @@ enum class HandleKind {
   Drop,
   Module,
   RegistryKey,
+  File,
   Find,
   ChangeNotification,
   Mutex,

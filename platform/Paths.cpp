@@ -26,6 +26,16 @@ char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned 
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+// Whether a Windows path ends with a separator; the trail byte of a
+// double-byte character at the end does not count.
+bool EndsWithSeparator(std::string_view path) {
+  size_t last = std::string_view::npos;
+  for (size_t sep = detail::FindSeparator(path); sep != std::string_view::npos;
+       sep = detail::FindSeparator(path, sep + 1))
+    last = sep;
+  return !path.empty() && last == path.size() - 1;
+}
+
 std::string MapFilePath() { return PlatformPrefix() + "/drives"; }
 
 struct DriveMap {
@@ -178,7 +188,7 @@ std::string FullWindowsPath(std::string_view path) {
   }
 
   // Normalise the components after "X:".
-  const bool trailingSeparator = IsSeparator(combined.back());
+  const bool trailingSeparator = EndsWithSeparator(combined);
   std::vector<std::string> parts;
   std::string_view body = std::string_view(combined).substr(2);
   size_t start = 0;
@@ -220,7 +230,7 @@ std::string ToHostPath(std::string_view windowsPath) {
     start = sep + 1;
   }
   if (host.empty()) host = "/";
-  if (full.size() > 3 && full.back() == '\\') host += "/";
+  if (full.size() > 3 && EndsWithSeparator(full)) host += "/";
   return host;
 }
 
@@ -232,6 +242,7 @@ std::string ToWindowsPath(std::string_view hostPath) {
                .lexically_normal()
                .string();
   }
+  while (host.size() > 1 && host.back() == '/') host.pop_back();
   char bestLetter = 0;
   size_t bestLength = 0;
   {
@@ -258,7 +269,6 @@ std::string ToWindowsPath(std::string_view hostPath) {
     if (c == '/') c = '\\';
   windows += ansi;
   if (windows.size() == 2) windows += "\\";
-  if (windows.size() > 3 && windows.back() == '\\') windows.pop_back();
   return windows;
 }
 
@@ -278,7 +288,7 @@ BOOL SetCurrentDirectoryA(LPCSTR path) {
     SetLastError(host.empty() ? ERROR_INVALID_DRIVE : ERROR_PATH_NOT_FOUND);
     return FALSE;
   }
-  if (full.size() > 3 && full.back() == '\\') full.pop_back();
+  if (full.size() > 3 && EndsWithSeparator(full)) full.pop_back();
   DriveMap& map = Drives();
   std::lock_guard guard(map.lock);
   map.currentDirectory = full;

@@ -36,6 +36,10 @@ TEST(Paths, DoubleByteTrailBytesAreNotSeparators) {
   ASSERT_EQ(hyou[1], '\\');
   EXPECT_EQ(detail::FullWindowsPath("C:\\" + hyou + "\\..\\x"), "C:\\x");
   EXPECT_EQ(detail::FindSeparator(hyou + "\\"), 2u);
+  // A name that ends in such a character has no trailing separator.
+  EXPECT_EQ(detail::FullWindowsPath("C:\\" + hyou), "C:\\" + hyou);
+  EXPECT_EQ(detail::ToHostPath("C:\\" + hyou), DriveFolder('C') + "/表");
+  EXPECT_EQ(detail::ToWindowsPath(DriveFolder('C') + "/表"), "C:\\" + hyou);
 }
 
 TEST(Paths, HostPathsFindComponentsInAnyLetterCase) {
