@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -370,14 +371,21 @@ UINT SysStringByteLen(BSTR bstr) {
 UINT SysStringLen(BSTR bstr) { return SysStringByteLen(bstr) / sizeof(OLECHAR); }
 
 BSTR AnsiToBstr(std::string_view ansi) {
-  if (ansi.empty()) return nullptr;
-  const std::u16string wide = AnsiToWide(ansi);
-  return SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+  if (ansi.empty() || ansi.size() > static_cast<size_t>(std::numeric_limits<int>::max())) return nullptr;
+  const int count = static_cast<int>(ansi.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), count, nullptr, 0);
+  BSTR bstr = SysAllocStringLen(nullptr, static_cast<UINT>(length));
+  if (bstr) MultiByteToWideChar(CP_ACP, 0, ansi.data(), count, bstr, length);
+  return bstr;
 }
 
 std::string BstrToAnsi(BSTR bstr) {
-  if (!bstr) return {};
-  return WideToAnsi(std::u16string_view(bstr, SysStringLen(bstr)));
+  const int length = static_cast<int>(std::min<UINT>(SysStringLen(bstr), std::numeric_limits<int>::max()));
+  if (length == 0) return {};
+  const int size = WideCharToMultiByte(CP_ACP, 0, bstr, length, nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, 0, bstr, length, ansi.data(), size, nullptr, nullptr);
+  return ansi;
 }
 
 // ---- Apartments -------------------------------------------------------------

@@ -135,7 +135,8 @@ void SysFreeString(BSTR bstr);
 UINT SysStringLen(BSTR bstr);
 UINT SysStringByteLen(BSTR bstr);
 
-// The boundary conversions of code page 932 texts. The empty text becomes
+// The boundary conversions of code page 932 texts, as the platform's
+// MultiByteToWideChar and WideCharToMultiByte make them. The empty text becomes
 // the null string, as the framework's wide strings pass it.
 BSTR AnsiToBstr(std::string_view ansi);
 std::string BstrToAnsi(BSTR bstr);

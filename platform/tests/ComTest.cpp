@@ -134,6 +134,10 @@ TEST(Com, JapaneseTextRoundTripsThroughABstr) {
   EXPECT_EQ(BstrToAnsi(bstr), SJ("日本語の曲名"));
   SysFreeString(bstr);
   EXPECT_EQ(test::LiveBstrCount(), before);
+  // Bytes that name no character convert as MultiByteToWideChar converts them.
+  BSTR undefined = AnsiToBstr("x\x85\x40");
+  EXPECT_EQ(std::u16string(undefined), u"x\u30FB");
+  SysFreeString(undefined);
 }
 
 TEST(Com, ANullBstrIsTheEmptyString) {
