@@ -45,6 +45,7 @@ using WPARAM = uintptr_t;
 using LPARAM = intptr_t;
 using LRESULT = intptr_t;
 using UINT_PTR = uintptr_t;
+using INT_PTR = intptr_t;
 using LONG_PTR = intptr_t;
 using DWORD_PTR = uintptr_t;
 
