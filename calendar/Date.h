@@ -3,6 +3,7 @@
 // the Japanese era notation (Meiji, Taisho, Showa, Heisei, Reiwa).
 #pragma once
 
+#include <compare>
 #include <cstdint>
 #include <string>
 #include <string_view>
