@@ -40,6 +40,74 @@ class EOutOfResources : public Exception {
   using Exception::Exception;
 };
 
+// A bad index or capacity of a list.
+class EListError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// A string list refused an operation: a bad index, a duplicate, an insert
+// into a sorted list.
+class EStringListError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// A component's name that is not an identifier or that its owner holds already.
+class EComponentError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class EStreamError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class EFCreateError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+
+class EFOpenError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+
+class EFilerError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+
+// Fewer bytes read than asked for.
+class EReadError : public EFilerError {
+ public:
+  using EFilerError::EFilerError;
+};
+
+// Fewer bytes written than asked for.
+class EWriteError : public EFilerError {
+ public:
+  using EFilerError::EFilerError;
+};
+
+class ERegistryException : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class EThread : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// A failed call of the platform, with the platform's error code.
+class EOSError : public Exception {
+ public:
+  explicit EOSError(std::string message, win::DWORD errorCode = 0) : Exception(std::move(message)), ErrorCode(errorCode) {}
+  win::DWORD ErrorCode;
+};
+
 // A failed automation call: the message, and the call's result code.
 class EOleSysError : public Exception {
  public:

@@ -1,0 +1,21 @@
+// The framework's own message texts, as its exceptions carry them. Texts with
+// placeholders are formats for Format (see Format.h).
+#pragma once
+
+inline constexpr char SAssignError[] = "Cannot assign a %s to a %s";
+inline constexpr char SInvalidFormat[] = "Format '%s' invalid or incompatible with argument";
+inline constexpr char SArgumentMissing[] = "No argument for format '%s'";
+inline constexpr char SInvalidInteger[] = "'%s' is not a valid integer value";
+
+inline constexpr char SListIndexError[] = "List index out of bounds (%d)";
+inline constexpr char SListCapacityError[] = "List capacity out of bounds (%d)";
+inline constexpr char SListCountError[] = "List count out of bounds (%d)";
+inline constexpr char SDuplicateString[] = "String list does not allow duplicates";
+inline constexpr char SSortedListError[] = "Operation not allowed on sorted string list";
+
+inline constexpr char SInvalidName[] = "'%s' is not a valid component name";
+inline constexpr char SDuplicateName[] = "A component named %s already exists";
+
+inline constexpr char SReadError[] = "Stream read error";
+inline constexpr char SWriteError[] = "Stream write error";
+inline constexpr char SMemoryStreamError[] = "Out of memory while expanding memory stream";
