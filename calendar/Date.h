@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "framework/Classes.h"
+
 // A date; the all-zero value is the zero date, meaning no date. Text forms
 // leave out a month or day that is 0.
 struct ktDate {
@@ -37,6 +39,22 @@ struct ktDateTime {
 };
 
 static_assert(sizeof(ktDate) == 4 && sizeof(ktTime) == 6 && sizeof(ktDateTime) == 10);
+
+// The values as persistent objects, so that components can publish them.
+class ktvDate : public TPersistent {
+ public:
+  ktDate Value;
+};
+
+class ktvTime : public TPersistent {
+ public:
+  ktTime Value;
+};
+
+class ktvDateTime : public TPersistent {
+ public:
+  ktDateTime Value;
+};
 
 // This calendar's leap rule: every year divisible by 1000, otherwise every
 // fourth year except the hundreds. From 1601 to 2399 it is the Gregorian one.

@@ -263,3 +263,16 @@ TEST(ktDateText, FormattedThroughTheFramework) {
   // Before the framework's origin the time still counts from the day's midnight.
   EXPECT_EQ(ktFormatDateTime("yyyy/mm/dd hh:nn", {{1867, 12, 1}, {6, 30, 0, 0, 0}}), "1867/12/01 06:30");
 }
+
+TEST(ktvDate, WrappersArePersistentObjectsHoldingTheirValue) {
+  std::unique_ptr<TPersistent> objects[] = {std::make_unique<ktvDate>(), std::make_unique<ktvTime>(),
+                                            std::make_unique<ktvDateTime>()};
+  EXPECT_EQ(objects[0]->ClassName(), "ktvDate");
+  EXPECT_EQ(objects[2]->ClassName(), "ktvDateTime");
+  EXPECT_TRUE(objects[1]->InheritsFrom("TPersistent"));
+  auto& date = static_cast<ktvDate&>(*objects[0]);
+  EXPECT_EQ(date.Value, ktDate{});
+  date.Value = {2002, 8, 29};
+  EXPECT_EQ(static_cast<ktvDateTime&>(*objects[2]).Value, ktDateTime{});
+  EXPECT_EQ(date.Value, (ktDate{2002, 8, 29}));
+}
