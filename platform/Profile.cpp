@@ -454,6 +454,14 @@ std::string FollowLink(const std::string& host) {
   return target;
 }
 
+// A file without write permission is read-only, as the platform's
+// read-only attribute, even for a user whom the host would let write it;
+// renaming over it would otherwise replace it.
+bool IsReadOnly(const std::string& host) {
+  struct stat st {};
+  return stat(host.c_str(), &st) == 0 && ((st.st_mode & 0222) == 0 || access(host.c_str(), W_OK) != 0);
+}
+
 // Reads, changes and replaces a profile file under the writer lock. A file
 // that exists but cannot be read is never replaced.
 BOOL ChangeProfile(LPCSTR fileName, const std::function<void(IniText&)>& change) {
@@ -477,14 +485,17 @@ BOOL ChangeProfile(LPCSTR fileName, const std::function<void(IniText&)>& change)
   change(ini);
   std::string after = ini.Bytes();
   if (after == before) return TRUE;
+  if (IsReadOnly(host)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
   return ReplaceFile(host, after) ? TRUE : FALSE;
 }
 
 // Reads a profile file for a query; a missing file reads as an empty one.
-IniText ReadProfile(LPCSTR fileName, bool& found) {
+IniText ReadProfile(LPCSTR fileName) {
   std::string bytes;
-  found = ReadWholeFile(ProfileHostPath(fileName), bytes) == 0;
-  SetLastError(found ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
+  SetLastError(ReadWholeFile(ProfileHostPath(fileName), bytes) == 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
   return IniText(bytes);
 }
 
@@ -538,8 +549,7 @@ UINT LeadingNumber(std::string_view text) {
 DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultValue, LPSTR buffer, DWORD size,
                                LPCSTR fileName) {
   if (!buffer || size == 0) return 0;
-  bool found = false;
-  IniText ini = ReadProfile(fileName, found);
+  IniText ini = ReadProfile(fileName);
   if (!appName) return CopyList(ini.SectionNames(), buffer, size);
   std::string_view section = Trim(appName);
   if (!keyName) return CopyList(ini.KeyNames(section), buffer, size);
@@ -550,16 +560,14 @@ DWORD GetPrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR defaultVal
 
 UINT GetPrivateProfileIntA(LPCSTR appName, LPCSTR keyName, INT defaultValue, LPCSTR fileName) {
   if (!appName || !keyName) return static_cast<UINT>(defaultValue);
-  bool found = false;
-  auto value = ReadProfile(fileName, found).Value(Trim(appName), Trim(keyName));
+  auto value = ReadProfile(fileName).Value(Trim(appName), Trim(keyName));
   if (!value || Unquote(*value).empty()) return static_cast<UINT>(defaultValue);
   return LeadingNumber(Unquote(*value));
 }
 
 DWORD GetPrivateProfileSectionA(LPCSTR appName, LPSTR buffer, DWORD size, LPCSTR fileName) {
   if (!buffer || size == 0) return 0;
-  bool found = false;
-  IniText ini = ReadProfile(fileName, found);
+  IniText ini = ReadProfile(fileName);
   std::vector<std::string> lines;
   if (appName)
     for (const Entry& entry : ini.Entries(Trim(appName)))
@@ -569,8 +577,7 @@ DWORD GetPrivateProfileSectionA(LPCSTR appName, LPSTR buffer, DWORD size, LPCSTR
 
 DWORD GetPrivateProfileSectionNamesA(LPSTR buffer, DWORD size, LPCSTR fileName) {
   if (!buffer || size == 0) return 0;
-  bool found = false;
-  return CopyList(ReadProfile(fileName, found).SectionNames(), buffer, size);
+  return CopyList(ReadProfile(fileName).SectionNames(), buffer, size);
 }
 
 BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR value, LPCSTR fileName) {

@@ -8,7 +8,8 @@
 // last. A write replaces the file as a whole (a temporary file beside it,
 // flushed to disk, then renamed over it) under an exclusive lock on a side
 // file "<name>.lock", so a crash never leaves half a file and writers of
-// different processes never lose each other's entries.
+// different processes never lose each other's entries. A file without write
+// permission is never replaced (ERROR_ACCESS_DENIED).
 #pragma once
 
 #include "platform/Types.h"

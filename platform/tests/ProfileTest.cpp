@@ -226,6 +226,14 @@ TEST_F(ProfileFile, BareNamesLieInTheWindowsFolderAndMissingFoldersFail) {
   EXPECT_FALSE(std::filesystem::exists(dir / "no"));
 }
 
+TEST_F(ProfileFile, AReadOnlyFileIsNotReplaced) {
+  Lay("[s]\r\nk=old\r\n");
+  std::filesystem::permissions(dir / "set.ini", std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+  EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "new", kFile));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Bytes(), "[s]\r\nk=old\r\n");
+}
+
 TEST_F(ProfileFile, ACrashBeforeTheRenameLeavesTheFileIntact) {
   Lay("[s]\r\nk=old\r\n");
   test::SimulateProfileCrashBeforeReplace(true);
