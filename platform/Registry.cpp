@@ -568,6 +568,7 @@ LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM access
   LONG status = Database::Instance().Write([&](Transaction& t) -> LONG {
     if (!t.Exists(base->id)) return ERROR_KEY_DELETED;
     id = base->id;
+    created = false;  // a transaction retried after a busy database starts afresh
     for (const std::string& part : *path) {
       if (auto child = t.Child(id, part)) {
         id = *child;
