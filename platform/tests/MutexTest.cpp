@@ -9,6 +9,7 @@
 #include "platform/Mutex.h"
 #include "platform/Sync.h"
 #include "platform/Text.h"
+#include "platform/tests/Children.h"
 
 using namespace win;
 
@@ -133,4 +134,49 @@ TEST(NamedMutex, LockFilesStayInTheFolderTheEnvironmentNames) {
   Created m = Create("Placed");
   ASSERT_NE(m.handle, nullptr);
   EXPECT_TRUE(std::filesystem::exists(std::string(std::getenv(kMutexFolderVariable)) + "/Placed.lock"));
+}
+
+TEST(NamedMutex, IsSeenFromAnotherProcessUntilClosed) {
+  Created m = Create("CrossProcess");
+  EXPECT_EQ(children::StartHelper("exists CrossProcess")->ExitCode(), 1u);
+  CloseHandle(m.handle);
+  EXPECT_EQ(children::StartHelper("exists CrossProcess")->ExitCode(), 0u);
+}
+
+TEST(NamedMutex, OwnershipPassesBetweenProcesses) {
+  Created m = Create("Passed", TRUE);
+  EXPECT_EQ(children::StartHelper("take Passed")->ExitCode(), 2u) << "owned here";
+  ASSERT_TRUE(ReleaseMutex(m.handle));
+  EXPECT_EQ(children::StartHelper("take Passed")->ExitCode(), 0u);
+  EXPECT_EQ(WaitForSingleObject(m.handle, 5000), WAIT_ABANDONED) << "the helper ended owning it";
+}
+
+TEST(NamedMutex, AKilledHolderAbandonsItAndLeavesTheNameFree) {
+  auto holder = children::StartHelper("hold Held");
+  ASSERT_TRUE(holder->started);
+  ASSERT_EQ(WaitForInputIdle(holder->info.hProcess, 10000), 0u);
+  Created m = Create("Held");
+  EXPECT_EQ(m.error, ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(WaitForSingleObject(m.handle, 0), WAIT_TIMEOUT);
+
+  DWORD waited = WAIT_FAILED;
+  std::thread waiter([&] {
+    waited = WaitForSingleObject(m.handle, 10000);
+    ReleaseMutex(m.handle);
+  });
+  holder->Kill();
+  waiter.join();
+  EXPECT_EQ(waited, WAIT_ABANDONED);
+  CloseHandle(m.handle);
+
+  EXPECT_EQ(Create("Held").error, ERROR_SUCCESS);
+}
+
+TEST(NamedMutex, AWaitForAllThatTimesOutKeepsNoLock) {
+  Created m = Create("AllOrNothing");
+  HANDLE never = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE both[] = {m.handle, never};
+  EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 0), WAIT_TIMEOUT);
+  EXPECT_EQ(children::StartHelper("take AllOrNothing")->ExitCode(), 0u);
+  CloseHandle(never);
 }
