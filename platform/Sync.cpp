@@ -82,8 +82,12 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, D
       lock,
       [&] {
         if (waitAll) {
-          if (!std::all_of(objects.begin(), objects.end(), [&](auto& o) { return o->IsSignaled(self); }))
+          auto unsignaled =
+              std::find_if_not(objects.begin(), objects.end(), [&](auto& o) { return o->IsSignaled(self); });
+          if (unsignaled != objects.end()) {
+            std::for_each(objects.begin(), unsignaled, [&](auto& o) { o->Unclaim(self); });
             return false;
+          }
           bool abandoned = false;
           for (auto& o : objects) abandoned |= o->Acquire(self);
           result = abandoned ? WAIT_ABANDONED : WAIT_OBJECT_0;

@@ -41,6 +41,10 @@ class KernelObject : public HandleObject {
   // The wait of `threadId` ended on this object: an auto-reset event resets,
   // a mutex becomes owned. Returns true when a mutex was abandoned.
   virtual bool Acquire(DWORD threadId) { return false; }
+  // A wait for all of several objects found this one signalled but not all
+  // of the others: it gives back whatever IsSignaled took hold of (a mutex
+  // of another process's namespace holds its lock file from the test on).
+  virtual void Unclaim(DWORD threadId) {}
   // Objects whose state changes without a wake-up (another process's lock)
   // are polled this often while waited on.
   virtual DWORD PollIntervalMs() const { return INFINITE; }

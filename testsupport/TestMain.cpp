@@ -1,6 +1,6 @@
 // Every test process gets a platform prefix of its own in a fresh temporary
 // folder, removed afterwards, so tests run in parallel and never touch the
-// user's own prefix.
+// user's own prefix or named mutexes.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -14,6 +14,9 @@ int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   std::string prefix = testsupport::MakeTempDir("lozg-prefix-");
   setenv("LOZG_PREFIX", prefix.c_str(), 1);
+  // Named mutexes are per logon, not per prefix: keep the test's own apart
+  // from the user's and from other tests running at the same time.
+  setenv("LOZG_MUTEX_DIR", (prefix + "/mutex").c_str(), 1);
   int result = RUN_ALL_TESTS();
   std::error_code ignored;
   std::filesystem::remove_all(prefix, ignored);
