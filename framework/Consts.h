@@ -22,5 +22,7 @@ inline constexpr char SMemoryStreamError[] = "Out of memory while expanding memo
 inline constexpr char SFCreateError[] = "Cannot create file %s";
 inline constexpr char SFOpenError[] = "Cannot open file %s";
 
+inline constexpr char SIniFileWriteError[] = "Unable to write to %s";
+
 inline constexpr char SOSError[] = "System Error.  Code: %d.\r\n%s";
 inline constexpr char SUnkOSError[] = "A call to an OS function failed";
