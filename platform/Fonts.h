@@ -114,7 +114,9 @@ constexpr LONG kDefaultFontHeight = -12;
 
 // A new logical font; the handle is deleted with DeleteObject. Null with
 // ERROR_INVALID_PARAMETER when `font` is null. The face name is read up to
-// its terminator or its 32 bytes, whichever comes first.
+// its terminator or its 32 bytes, whichever comes first. lfWidth,
+// lfEscapement and lfOrientation are kept but not applied: text is drawn
+// level, at its face's own width.
 HFONT CreateFontIndirectA(const LOGFONTA* font);
 HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic, DWORD underline,
                   DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision, DWORD quality,

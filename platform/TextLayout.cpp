@@ -74,7 +74,7 @@ std::vector<Line> SplitParagraphs(const std::vector<LayoutChar>& chars) {
   return paragraphs;
 }
 
-struct Measure {
+struct LineMeasure {
   const Font& font;
   int tabWidth;
 
@@ -96,7 +96,8 @@ struct Measure {
 // to neither line) or, for Japanese text, between double-byte characters.
 // A word with no such place stays whole, unless DT_EDITCONTROL breaks it
 // where it meets the edge.
-void BreakParagraph(const Line& paragraph, const Measure& measure, int width, UINT format, std::vector<Line>& lines) {
+void BreakParagraph(const Line& paragraph, const LineMeasure& measure, int width, UINT format,
+                    std::vector<Line>& lines) {
   const bool breakWide = !(format & DT_NOFULLWIDTHCHARBREAK);
   const bool breakWords = format & DT_EDITCONTROL;
   size_t start = 0;
@@ -134,7 +135,7 @@ void BreakParagraph(const Line& paragraph, const Measure& measure, int width, UI
 
 // DT_END_ELLIPSIS: a line wider than `width` keeps the characters that fit
 // before "...".
-void EndWithEllipsis(Line& line, const Measure& measure, int width) {
+void EndWithEllipsis(Line& line, const LineMeasure& measure, int width) {
   if (measure.Width(line) <= width) return;
   const Line dots(3, LayoutChar{'.', Kind::Glyph, false, false});
   const int dotsWidth = measure.Width(dots);
@@ -220,7 +221,7 @@ void OffsetRun(TextRun& run, int dx, int dy) {
 
 DrawTextLayout LayOutDrawText(const Font& font, std::string_view text, const RECT& rect, UINT format) {
   const TEXTMETRICA& tm = font.Metrics();
-  const Measure measure{font, std::max<int>(1, tm.tmAveCharWidth * 8)};
+  const LineMeasure measure{font, std::max<int>(1, tm.tmAveCharWidth * 8)};
   const int width = rect.right - rect.left;
   const bool singleLine = format & DT_SINGLELINE;
 

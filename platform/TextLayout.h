@@ -52,7 +52,7 @@ struct PlacedGlyph {
 
 // One line of text as it is drawn.
 struct TextRun {
-  RECT cell{};   // from the first pen position to the last, the line's top to its top + tmHeight
+  RECT cell{};  // from the first pen position to the last, the line's top to its top + tmHeight
   int baseline = 0;
   std::vector<PlacedGlyph> glyphs;
   std::vector<RECT> strokes;  // the font's underline and strike-out, the prefix underlines
@@ -76,9 +76,11 @@ struct DrawTextLayout {
 // with SINGLELINE; a word longer than the line stays whole unless
 // DT_EDITCONTROL breaks it; Japanese text breaks between any two
 // double-byte characters unless DT_NOFULLWIDTHCHARBREAK. Tab stops are
-// every 8 average character widths. The answer is the text's height, or with
-// VCENTER or BOTTOM the offset of its bottom from rect.top. DT_TABSTOP,
-// DT_PATH_ELLIPSIS, DT_WORD_ELLIPSIS and DT_MODIFYSTRING are ignored.
+// every 8 average character widths. With DT_END_ELLIPSIS a line wider than
+// the rectangle keeps what fits before "...". The answer is the text's
+// height, or with VCENTER or BOTTOM the offset of its bottom from rect.top;
+// an empty text has no line and height 0. DT_TABSTOP, DT_PATH_ELLIPSIS,
+// DT_WORD_ELLIPSIS and DT_MODIFYSTRING are ignored.
 DrawTextLayout LayOutDrawText(const Font& font, std::string_view text, const RECT& rect, UINT format);
 
 }  // namespace detail

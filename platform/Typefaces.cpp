@@ -200,8 +200,8 @@ class OutlineTypeface : public Typeface {
     for (int y = 0; y < image.height; ++y) {
       const unsigned char* row = bitmap.buffer + static_cast<ptrdiff_t>(y) * bitmap.pitch;
       for (int x = 0; x < image.width; ++x) {
-        const uint8_t value = bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? ((row[x / 8] >> (7 - x % 8)) & 1) * 255
-                                                                      : row[x];
+        const uint8_t value =
+            bitmap.pixel_mode == FT_PIXEL_MODE_MONO ? ((row[x / 8] >> (7 - x % 8)) & 1) * 255 : row[x];
         image.coverage[static_cast<size_t>(y) * image.width + x] = value;
       }
     }
@@ -238,7 +238,7 @@ bool SizeFace(FT_Face face, LONG lfHeight, TypefaceMetrics& m) {
     m.externalLeading = std::max(0, Round(gap * scale));
   }
   m.aveCharWidth = os2 && os2->version != 0xFFFF && os2->xAvgCharWidth > 0 ? Round(os2->xAvgCharWidth * scale)
-                                                                          : std::max(1, m.emHeight / 2);
+                                                                           : std::max(1, m.emHeight / 2);
   m.maxCharWidth = std::max(m.aveCharWidth, Round(face->max_advance_width * scale));
   m.underlineThickness = std::max(1, Round(face->underline_thickness * scale));
   const int underline = Round((-face->underline_position - face->underline_thickness / 2.0) * scale);

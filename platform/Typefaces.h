@@ -20,8 +20,8 @@ namespace detail {
 // The ink of one character: an 8-bit coverage mask placed relative to the
 // pen position on the baseline, and the step to the next pen position.
 struct GlyphImage {
-  int left = 0;     // first column of the mask, from the pen position
-  int top = 0;      // first row of the mask, from the baseline (negative: above it)
+  int left = 0;  // first column of the mask, from the pen position
+  int top = 0;   // first row of the mask, from the baseline (negative: above it)
   int width = 0;
   int height = 0;
   int advance = 0;

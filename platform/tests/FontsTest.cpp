@@ -76,16 +76,17 @@ TEST(Fonts, HandlesCarryTheirLogicalFont) {
 TEST(Fonts, CreateFontKeepsWholeCharactersOfALongFaceName) {
   std::string japanese;
   for (int i = 0; i < 20; ++i) japanese += SJ("表");  // trail byte 0x5C
-  HFONT odd = CreateFontA(-12, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, SHIFTJIS_CHARSET, 0, 0, 0, 0,
-                          ("A" + japanese).c_str());
+  HFONT odd =
+      CreateFontA(-12, 0, 0, 0, FW_BOLD, TRUE, FALSE, FALSE, SHIFTJIS_CHARSET, 0, 0, 0, 0, ("A" + japanese).c_str());
   HFONT even = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, ("AB" + japanese).c_str());
   const LOGFONTA& a = detail::FontFromHandle(odd)->LogFont();
   EXPECT_EQ(std::string(a.lfFaceName), "A" + japanese.substr(0, 30));
   EXPECT_EQ(a.lfWeight, FW_BOLD);
   EXPECT_EQ(a.lfItalic, 1);
   EXPECT_EQ(std::string(detail::FontFromHandle(even)->LogFont().lfFaceName), "AB" + japanese.substr(0, 28));
-  EXPECT_EQ(detail::FontFromHandle(CreateFontA(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr))->LogFont().lfFaceName[0],
-            '\0');
+  EXPECT_EQ(
+      detail::FontFromHandle(CreateFontA(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, nullptr))->LogFont().lfFaceName[0],
+      '\0');
 }
 
 TEST(Fonts, AFaceNameThatFillsItsFieldIsCutAtTheField) {

@@ -50,8 +50,9 @@ class TextCanvas {
     win::RECT r{width_, height_, 0, 0};
     for (int y = 0; y < height_; ++y)
       for (int x = 0; x < width_; ++x)
-        if (At(x, y) > 0) r = win::RECT{std::min<int>(r.left, x), std::min<int>(r.top, y),
-                                        std::max<int>(r.right, x + 1), std::max<int>(r.bottom, y + 1)};
+        if (At(x, y) > 0)
+          r = win::RECT{std::min<int>(r.left, x), std::min<int>(r.top, y), std::max<int>(r.right, x + 1),
+                        std::max<int>(r.bottom, y + 1)};
     return r.right > r.left ? r : win::RECT{0, 0, 0, 0};
   }
 

@@ -119,8 +119,7 @@ TEST_F(TextLayout, HorizontalAlignment) {
   EXPECT_EQ(Origins(Draw("abc", kBox, DT_CENTER)), (std::vector<POINT>{{41, 0}}));
   EXPECT_EQ(Origins(Draw("abc", kBox, DT_RIGHT)), (std::vector<POINT>{{82, 0}}));
   // Each line of several is aligned on its own.
-  EXPECT_EQ(Origins(Draw("abc\nabcdef", RECT{10, 5, 110, 45}, DT_CENTER)),
-            (std::vector<POINT>{{51, 5}, {42, 17}}));
+  EXPECT_EQ(Origins(Draw("abc\nabcdef", RECT{10, 5, 110, 45}, DT_CENTER)), (std::vector<POINT>{{51, 5}, {42, 17}}));
   // Too wide for the rectangle: centred about its middle all the same.
   EXPECT_EQ(Origins(Draw("abcdef", RECT{0, 0, 20, 12}, DT_CENTER)), (std::vector<POINT>{{-8, 0}}));
 }
@@ -200,8 +199,7 @@ TEST_F(TextLayout, JapaneseTextBreaksBetweenDoubleByteCharacters) {
   EXPECT_EQ(Widths(Draw(SJ("ab日本"), narrow, DT_WORDBREAK)), (std::vector<LONG>{24, 12}));
   EXPECT_EQ(Widths(Draw(SJ("日本abcd"), narrow, DT_WORDBREAK)), (std::vector<LONG>{24, 24}))
       << "a break before a single-byte word that follows";
-  EXPECT_EQ(Widths(Draw(SJ("あいうえお"), narrow, DT_WORDBREAK | DT_NOFULLWIDTHCHARBREAK)),
-            (std::vector<LONG>{60}));
+  EXPECT_EQ(Widths(Draw(SJ("あいうえお"), narrow, DT_WORDBREAK | DT_NOFULLWIDTHCHARBREAK)), (std::vector<LONG>{60}));
   // Centred lyrics: every line centred in the label.
   EXPECT_EQ(Origins(Draw(SJ("君の名は"), narrow, DT_WORDBREAK | DT_CENTER)), (std::vector<POINT>{{3, 0}, {3, 12}}));
 }
