@@ -3,8 +3,10 @@
 // flags (alignment, single line, word breaks between blanks and between
 // double-byte characters, tabs, the '&' prefix, ellipsis, DT_CALCRECT).
 // Drawing a run is the device context's part: fill `cell` with the
-// background colour when opaque, blend each mask in the text colour, fill
-// each stroke in the text colour.
+// background colour when opaque, blend each mask in the text colour
+// (each channel moves from the surface's value towards the text colour by
+// coverage / 255), fill each stroke in the text colour, all within the
+// clip.
 #pragma once
 
 #include <memory>

@@ -291,7 +291,3 @@ TEST_F(TextLayout, ClippingAndTheEditControlsLastLine) {
   canvas.Draw(Draw("WW", narrow, 0), narrow);
   EXPECT_EQ(canvas.InkBounds().right, 9);
 }
-
-TEST_F(TextLayout, ExternalLeadingOnlyWhenAsked) {
-  EXPECT_EQ(Draw("a\nb", kBox, DT_EXTERNALLEADING).height, 24) << "the built-in face has none";
-}
