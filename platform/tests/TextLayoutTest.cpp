@@ -11,17 +11,7 @@
 #include "platform/Text.h"
 #include "platform/TextLayout.h"
 #include "platform/tests/TextCanvas.h"
-
-namespace win {
-bool operator==(const POINT& a, const POINT& b) { return a.x == b.x && a.y == b.y; }
-bool operator==(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-void PrintTo(const POINT& p, std::ostream* os) { *os << "(" << p.x << "," << p.y << ")"; }
-void PrintTo(const RECT& r, std::ostream* os) {
-  *os << "{" << r.left << "," << r.top << "," << r.right << "," << r.bottom << "}";
-}
-}  // namespace win
+#include "testsupport/WinPrint.h"
 
 using namespace win;
 using detail::DrawTextLayout;
