@@ -19,3 +19,8 @@ inline constexpr char SDuplicateName[] = "A component named %s already exists";
 inline constexpr char SReadError[] = "Stream read error";
 inline constexpr char SWriteError[] = "Stream write error";
 inline constexpr char SMemoryStreamError[] = "Out of memory while expanding memory stream";
+
+inline constexpr char SRegCreateFailed[] = "Failed to create key %s";
+inline constexpr char SRegSetDataFailed[] = "Failed to set data for '%s'";
+inline constexpr char SRegGetDataFailed[] = "Failed to get data for '%s'";
+inline constexpr char SInvalidRegType[] = "Invalid data type for '%s'";
