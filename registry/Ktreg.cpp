@@ -452,8 +452,9 @@ void ktvRegistry::RestoreDefaultValues() {
   }
 }
 
-// Keys and empty default values that were there before the restore began
-// are not the application's (it never leaves a key empty) and stay.
+// Removes what the restore left empty. Empty keys and empty default values
+// found before it began are another program's (an association leaves no
+// key empty) and stay; only the file type's own key goes when it is empty.
 void ktvRegistry::Prune(const std::string& Key, const Survey& Before) {
   TStringList names;
   GetSubKeys(Key, &names);
