@@ -108,7 +108,7 @@ bool Player::Start() {
   {
     Lock lock(mutex_);
     if (running_) return true;
-    state_ = settings_.Load();
+    if (options_.readSettings) state_ = settings_.Load();
     if (!state_.design.empty()) {
       state_.design = ResolvePath(ExtractFileDir(exePath_), state_.design);
       ApplyDesignColors(state_.design);

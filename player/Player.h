@@ -112,6 +112,9 @@ struct PlayerOptions {
   win::LONG width = 400;
   win::LONG height = 120;
   bool visible = true;
+  // False: start from the default settings, as on a first run (the
+  // settings file is still written when the player closes).
+  bool readSettings = true;
   // How often playback moves on, in milliseconds of the platform clock.
   win::UINT tickMs = 100;
   unsigned randomSeed = 1;
