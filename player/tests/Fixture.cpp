@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/Com.h"
+#include "platform/Files.h"
 #include "platform/Messages.h"
 #include "platform/Sync.h"
 #include "platform/Window.h"
@@ -110,6 +111,8 @@ void PlayerTest::Register(NotificationSink& sink, win::DWORD mask) {
             win::S_OK);
   ASSERT_EQ(client_->control->SetEvent(sink.Id(), static_cast<win::LONG>(mask)), win::S_OK);
 }
+
+void MakeFolder(const std::string& path) { ASSERT_TRUE(win::CreateDirectoryA(path.c_str(), nullptr)); }
 
 void WriteFile(const std::string& path, const std::string& text) { ASSERT_TRUE(WriteTextFile(path, text)); }
 

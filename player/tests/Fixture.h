@@ -71,6 +71,8 @@ class PlayerTest : public ::testing::Test {
   std::unique_ptr<Client> client_;
 };
 
+// Creates a folder at a Windows path (its parent must exist).
+void MakeFolder(const std::string& path);
 // Writes a text file at a Windows path (its folder must exist).
 void WriteFile(const std::string& path, const std::string& text);
 // A track file that describes itself.
