@@ -16,7 +16,7 @@ namespace koru {
 struct CallRecord {
   std::string interfaceName;  // "IKORUControl", "IKORUPlayList", "IKORULyrics" or "IKORUMenu"
   std::string operation;      // as the interface names it: "get_Volume", "AddPlugin", ...
-  std::string arguments;  // the in-values, comma-separated; strings in double quotes
+  std::string arguments;      // the in-values, comma-separated; strings in double quotes
   win::HRESULT result = 0;
 };
 
@@ -24,9 +24,9 @@ struct CallRecord {
 struct PlannedAnswer {
   enum Kind {
     kNone,
-    kFail,         // answer `result` without doing anything
-    kFailAfterRun, // carry the call out, then answer `result`
-    kValue,        // a getter answers `value` in its out-value, and `result`
+    kFail,          // answer `result` without doing anything
+    kFailAfterRun,  // carry the call out, then answer `result`
+    kValue,         // a getter answers `value` in its out-value, and `result`
   };
   Kind kind = kNone;
   win::HRESULT result = 0;

@@ -6,18 +6,16 @@
 
 namespace koru {
 
-namespace {
-constexpr char kIKORUControl[] = "IKORUControl";
-}  // namespace
-
+using Koru_tlb::TKORUDisplayMode;
 using win::BSTR;
 using win::HRESULT;
 using win::LONG;
 using win::S_OK;
 using win::VARIANT_BOOL;
-using Koru_tlb::TKORUDisplayMode;
 
 namespace {
+
+constexpr char kIKORUControl[] = "IKORUControl";
 
 // Carries out a property write that cannot fail.
 template <class Fn>
@@ -160,7 +158,8 @@ HRESULT ControlServer::put_OffTime(LONG value) {
   return Put(server_, "put_OffTime", Args(value), [&](Player& p) { p.SetOffTime(value); });
 }
 HRESULT ControlServer::get_ShutDownRecord(VARIANT_BOOL* value) {
-  return server_.Get(kIKORUControl, "get_ShutDownRecord", value, [](Player& p) { return VariantBool(p.ShutDownRecord()); });
+  return server_.Get(kIKORUControl, "get_ShutDownRecord", value,
+                     [](Player& p) { return VariantBool(p.ShutDownRecord()); });
 }
 HRESULT ControlServer::put_ShutDownRecord(VARIANT_BOOL value) {
   return Put(server_, "put_ShutDownRecord", Args(value), [&](Player& p) { p.SetShutDownRecord(value != 0); });
@@ -191,12 +190,12 @@ HRESULT ControlServer::GetEvent(LONG window, LONG* mask) {
   return server_.Call(kIKORUControl, "GetEvent", Args(window), [&](Player& p) { return p.GetEvent(window, mask); });
 }
 HRESULT ControlServer::SetEvent(LONG window, LONG mask) {
-  return server_.Call(kIKORUControl, "SetEvent", Args(window, mask), [&](Player& p) { return p.SetEvent(window, mask); });
+  return server_.Call(kIKORUControl, "SetEvent", Args(window, mask),
+                      [&](Player& p) { return p.SetEvent(window, mask); });
 }
 HRESULT ControlServer::NotifyEvent(LONG window, LONG event, LONG parameter) {
-  return server_.Call(kIKORUControl, "NotifyEvent", Args(window, event, parameter), [&](Player& p) {
-    return p.NotifyEvent(window, static_cast<win::DWORD>(event), parameter);
-  });
+  return server_.Call(kIKORUControl, "NotifyEvent", Args(window, event, parameter),
+                      [&](Player& p) { return p.NotifyEvent(window, static_cast<win::DWORD>(event), parameter); });
 }
 HRESULT ControlServer::Stop() {
   return Put(server_, "Stop", "", [](Player& p) { p.Stop(); });
@@ -277,9 +276,8 @@ HRESULT ControlServer::GetSpeana(LONG* band0, LONG* band1, LONG* band2, LONG* ba
   });
 }
 HRESULT ControlServer::SaveKORUini() {
-  return server_.Call(kIKORUControl, "SaveKORUini", "", [](Player& p) {
-    return p.SaveSettings() ? S_OK : win::HRESULT_FROM_WIN32(win::GetLastError());
-  });
+  return server_.Call(kIKORUControl, "SaveKORUini", "",
+                      [](Player& p) { return p.SaveSettings() ? S_OK : win::HRESULT_FROM_WIN32(win::GetLastError()); });
 }
 HRESULT ControlServer::GetColor(LONG index, LONG* color) {
   return server_.Call(kIKORUControl, "GetColor", Args(index), [&](Player& p) { return p.Color(index, color); });
@@ -293,7 +291,8 @@ HRESULT ControlServer::GetFont(LONG index, BSTR* name, LONG* charset, LONG* size
   });
 }
 HRESULT ControlServer::GetFormImage(BSTR name) {
-  return server_.Call(kIKORUControl, "GetFormImage", Args(name), [&](Player& p) { return p.FormImage(win::BstrToAnsi(name)); });
+  return server_.Call(kIKORUControl, "GetFormImage", Args(name),
+                      [&](Player& p) { return p.FormImage(win::BstrToAnsi(name)); });
 }
 HRESULT ControlServer::get_Rate(LONG* value) {
   return server_.Get(kIKORUControl, "get_Rate", value, [](Player& p) { return p.Rate(); });

@@ -36,8 +36,7 @@ win::LONG Scale(win::LONG value, win::LONG volume, win::LONG adjust, win::LONG m
 
 }  // namespace
 
-Levels LevelsAt(int track, win::LONG positionMs, win::LONG volume, win::LONG volumeAdjust,
-                win::LONG spectrumAdjust) {
+Levels LevelsAt(int track, win::LONG positionMs, win::LONG volume, win::LONG volumeAdjust, win::LONG spectrumAdjust) {
   Levels levels;
   const win::LONG step = positionMs / kStepMs;
   levels.left = Scale(Sample(track, step, 100, kMaxChannelLevel), volume, volumeAdjust, kMaxChannelLevel);

@@ -61,9 +61,7 @@ bool ParseTime(std::string_view tag, int64_t& ms) {
   return true;
 }
 
-win::LONG ClampToLong(int64_t v) {
-  return static_cast<win::LONG>(std::clamp<int64_t>(v, 0, INT32_MAX));
-}
+win::LONG ClampToLong(int64_t v) { return static_cast<win::LONG>(std::clamp<int64_t>(v, 0, INT32_MAX)); }
 
 void ApplyIdTag(LrcDocument& doc, std::string_view key, std::string_view value, int64_t& offset) {
   const std::string k = LowerCase(key);

@@ -27,10 +27,10 @@ MainWindow::~MainWindow() { Destroy(); }
 bool MainWindow::Create(win::LONG left, win::LONG top, win::LONG width, win::LONG height, bool visible,
                         win::UINT tickMs) {
   if (!RegisterWindowClass()) return false;
-  const win::DWORD style = win::WS_OVERLAPPED | win::WS_CAPTION | win::WS_SYSMENU | win::WS_MINIMIZEBOX |
-                           (visible ? win::WS_VISIBLE : 0);
-  hwnd_ = win::CreateWindowExA(0, kMainWindowClass, "KORU", style, left, top, width, height, nullptr, nullptr,
-                               nullptr, this);
+  const win::DWORD style =
+      win::WS_OVERLAPPED | win::WS_CAPTION | win::WS_SYSMENU | win::WS_MINIMIZEBOX | (visible ? win::WS_VISIBLE : 0);
+  hwnd_ = win::CreateWindowExA(0, kMainWindowClass, "KORU", style, left, top, width, height, nullptr, nullptr, nullptr,
+                               this);
   if (!hwnd_) return false;
   win::SetTimer(hwnd_, kTickTimer, tickMs, nullptr);
   return true;

@@ -73,8 +73,7 @@ win::HRESULT PlayerMenus::SetCaption(win::LONG id, const std::string& caption) {
 std::vector<MenuItem> PlayerMenus::RemoveOwnedBy(win::HWND owner) {
   std::vector<win::LONG> ids;
   for (const MenuItem& m : items_) {
-    if (m.owner == owner && !IsFixed(m.id) &&
-        std::find(ids.begin(), ids.end(), m.id) == ids.end()) {
+    if (m.owner == owner && !IsFixed(m.id) && std::find(ids.begin(), ids.end(), m.id) == ids.end()) {
       CollectSubtree(m.id, ids);
     }
   }

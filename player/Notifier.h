@@ -64,7 +64,7 @@ enum StatusCode : win::DWORD {
 constexpr win::DWORD kDefaultEventMask = 0xEFFFF81F;
 
 // Codes the player's main window answers when sent to it with "WM_KORU".
-constexpr win::WPARAM kRequestHello = 0x401;        // a plug-in's link was created; its window is the value
+constexpr win::WPARAM kRequestHello = 0x401;         // a plug-in's link was created; its window is the value
 constexpr win::WPARAM kRequestToolsChanged = 0x403;  // the "Tool" section of the settings file changed
 
 struct Registration {

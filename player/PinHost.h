@@ -12,22 +12,22 @@
 class TComponent;
 
 struct TPinHost {
-  virtual win::LONG HostVersion() = 0;                              // 0: the newest plug-in version run
-  virtual bool AcceptsVersion(win::LONG version) = 0;               // 1
-  virtual void Unload() = 0;                                        // 2: end this plug-in
-  virtual win::LONG GetMainWindow() = 0;                            // 3: the player's main window
-  virtual const char* GetExePath() = 0;                             // 4
-  virtual const char* GetSettingsPath() = 0;                        // 5: the player's settings file
-  virtual win::LONG GetPluginCount() = 0;                           // 6: plug-ins loaded now
-  virtual win::HMODULE GetModule() = 0;                             // 7: this plug-in's module
-  virtual const char* GetPluginPath() = 0;                          // 8
-  virtual const char* GetPluginName() = 0;                          // 9: the file-name part of the path
-  virtual win::LONG GetPlayStatus() = 0;                            // 10
+  virtual win::LONG HostVersion() = 0;                                     // 0: the newest plug-in version run
+  virtual bool AcceptsVersion(win::LONG version) = 0;                      // 1
+  virtual void Unload() = 0;                                               // 2: end this plug-in
+  virtual win::LONG GetMainWindow() = 0;                                   // 3: the player's main window
+  virtual const char* GetExePath() = 0;                                    // 4
+  virtual const char* GetSettingsPath() = 0;                               // 5: the player's settings file
+  virtual win::LONG GetPluginCount() = 0;                                  // 6: plug-ins loaded now
+  virtual win::HMODULE GetModule() = 0;                                    // 7: this plug-in's module
+  virtual const char* GetPluginPath() = 0;                                 // 8
+  virtual const char* GetPluginName() = 0;                                 // 9: the file-name part of the path
+  virtual win::LONG GetPlayStatus() = 0;                                   // 10
   virtual win::LONG NotifyPlugins(win::DWORD event, win::LONG param) = 0;  // 11: posts to every registered window
-  virtual win::LONG GetTrack() = 0;                                 // 12: the current play-list index
-  virtual TComponent* GetControl(win::LONG id) = 0;                 // 13: a control of the player's form, or null
-  virtual win::LONG GetControlCount() = 0;                          // 14
-  virtual TComponent* GetOwnerForm() = 0;                           // 15: the owner for a plug-in's windows
+  virtual win::LONG GetTrack() = 0;                                        // 12: the current play-list index
+  virtual TComponent* GetControl(win::LONG id) = 0;  // 13: a control of the player's form, or null
+  virtual win::LONG GetControlCount() = 0;           // 14
+  virtual TComponent* GetOwnerForm() = 0;            // 15: the owner for a plug-in's windows
 
  protected:
   ~TPinHost() = default;

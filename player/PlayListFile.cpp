@@ -17,11 +17,20 @@ std::string Escape(const std::string& field) {
   std::string out;
   for (char c : field) {
     switch (c) {
-      case '%': out += "%25"; break;
-      case '\t': out += "%09"; break;
-      case '\r': out += "%0D"; break;
-      case '\n': out += "%0A"; break;
-      default: out += c;
+      case '%':
+        out += "%25";
+        break;
+      case '\t':
+        out += "%09";
+        break;
+      case '\r':
+        out += "%0D";
+        break;
+      case '\n':
+        out += "%0A";
+        break;
+      default:
+        out += c;
     }
   }
   return out;

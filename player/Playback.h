@@ -23,9 +23,7 @@ constexpr int kSeekSpeed = 10;
 class Playback {
  public:
   PlayStatus Status() const { return status_; }
-  bool Running() const {
-    return status_ == kStatusPlaying || status_ == kStatusRecording || status_ == kStatusSeeking;
-  }
+  bool Running() const { return status_ == kStatusPlaying || status_ == kStatusRecording || status_ == kStatusSeeking; }
 
   // The position at tick `now`, held between 0 and the track's length.
   win::LONG Position(win::ULONGLONG now) const;

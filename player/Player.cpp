@@ -53,13 +53,20 @@ win::LONG Packed(win::LONG low, win::LONG high) {
 
 const char* StatusName(PlayStatus status) {
   switch (status) {
-    case kStatusNotReady: return "not ready";
-    case kStatusStopped: return "stopped";
-    case kStatusPlaying: return "playing";
-    case kStatusRecording: return "recording";
-    case kStatusSeeking: return "seeking";
-    case kStatusPaused: return "paused";
-    case kStatusOpen: return "open";
+    case kStatusNotReady:
+      return "not ready";
+    case kStatusStopped:
+      return "stopped";
+    case kStatusPlaying:
+      return "playing";
+    case kStatusRecording:
+      return "recording";
+    case kStatusSeeking:
+      return "seeking";
+    case kStatusPaused:
+      return "paused";
+    case kStatusOpen:
+      return "open";
   }
   return "?";
 }
@@ -265,10 +272,10 @@ void Player::UpdateMoving(bool force) {
     notifier_.NotifyAll(kNotifyCounter, counter_);
     notifier_.NotifyAll(kNotifyPosition, position);
   }
-  const Levels levels = playback_.Running() && playback_.Status() != kStatusSeeking
-                            ? LevelsAt(current_, position, state_.volume, state_.adjustVolLevel,
-                                       state_.adjustSpeanaLevel)
-                            : Levels{};
+  const Levels levels =
+      playback_.Running() && playback_.Status() != kStatusSeeking
+          ? LevelsAt(current_, position, state_.volume, state_.adjustVolLevel, state_.adjustSpeanaLevel)
+          : Levels{};
   if (force || levels != levels_) {
     levels_ = levels;
     notifier_.NotifyAll(kNotifyVolume, ChannelParam(levels));
@@ -796,7 +803,7 @@ void Player::ShowPlayList() {
   SetPlayListVisible(true);
   for (size_t i = 0; i < tracks_.size(); ++i) {
     Report(FormatC("  %c%d %s  %s", {static_cast<win::LONG>(i) == current_ ? '>' : ' ', static_cast<int>(i + 1),
-                                      tracks_[i].title, Clock(tracks_[i].length)}));
+                                     tracks_[i].title, Clock(tracks_[i].length)}));
   }
 }
 
@@ -825,14 +832,28 @@ win::HRESULT Player::Click(win::LONG button) {
   Lock lock(mutex_);
   notifier_.NotifyAll(kNotifyButton | (static_cast<win::DWORD>(button) & 0xFFFF), 0);
   switch (button) {
-    case kButtonPlay: Play(); return win::S_OK;
-    case kButtonStop: Stop(); return win::S_OK;
-    case kButtonPause: Pause(); return win::S_OK;
-    case kButtonBack: return Back();
-    case kButtonNext: return Next();
-    case kButtonTools: ShowToolMenu(); return win::S_OK;
-    case kButtonPlayList: ShowPlayList(); return win::S_OK;
-    case kButtonEject: Eject(); return win::S_OK;
+    case kButtonPlay:
+      Play();
+      return win::S_OK;
+    case kButtonStop:
+      Stop();
+      return win::S_OK;
+    case kButtonPause:
+      Pause();
+      return win::S_OK;
+    case kButtonBack:
+      return Back();
+    case kButtonNext:
+      return Next();
+    case kButtonTools:
+      ShowToolMenu();
+      return win::S_OK;
+    case kButtonPlayList:
+      ShowPlayList();
+      return win::S_OK;
+    case kButtonEject:
+      Eject();
+      return win::S_OK;
     case kButtonRecord: {
       const PlayStatus before = playback_.Status();
       if (before == kStatusRecording) {
@@ -843,7 +864,8 @@ win::HRESULT Player::Click(win::LONG button) {
       NotifyPlayStatusIfChanged(before);
       return win::S_OK;
     }
-    default: return win::S_FALSE;
+    default:
+      return win::S_FALSE;
   }
 }
 
@@ -857,13 +879,24 @@ win::HRESULT Player::KeyDown(win::LONG key, win::LONG shift) {
         Play();
       }
       return win::S_OK;
-    case kKeyLeft: return Back();
-    case kKeyRight: return Next();
-    case kKeyUp: SetVolume(state_.volume + kVolumeStep); return win::S_OK;
-    case kKeyDown: SetVolume(state_.volume - kVolumeStep); return win::S_OK;
-    case kKeyR: SetRepeat(!state_.repeat); return win::S_OK;
-    case kKeyS: Stop(); return win::S_OK;
-    default: return win::S_FALSE;
+    case kKeyLeft:
+      return Back();
+    case kKeyRight:
+      return Next();
+    case kKeyUp:
+      SetVolume(state_.volume + kVolumeStep);
+      return win::S_OK;
+    case kKeyDown:
+      SetVolume(state_.volume - kVolumeStep);
+      return win::S_OK;
+    case kKeyR:
+      SetRepeat(!state_.repeat);
+      return win::S_OK;
+    case kKeyS:
+      Stop();
+      return win::S_OK;
+    default:
+      return win::S_FALSE;
   }
 }
 
@@ -1143,7 +1176,7 @@ std::string Player::Caption() const {
   if (current_ < 0) return std::string("KORU - ") + StatusName(playback_.Status());
   const koru::Track& t = tracks_[current_];
   return FormatC("KORU - %.3d %s  %s / %s  %s", {current_ + 1, t.title, Clock(playback_.Position(Now())),
-                                                   Clock(t.length), StatusName(playback_.Status())});
+                                                 Clock(t.length), StatusName(playback_.Status())});
 }
 
 std::vector<std::string> Player::Describe() const {
@@ -1152,26 +1185,26 @@ std::vector<std::string> Player::Describe() const {
   lines.push_back(FormatC("status: %s (%d)", {StatusName(playback_.Status()), static_cast<int>(playback_.Status())}));
   if (current_ >= 0) {
     const koru::Track& t = tracks_[current_];
-    lines.push_back(FormatC("track: %d of %d: %s / %s", {current_ + 1, static_cast<int>(tracks_.size()), t.title,
-                                                         t.artist}));
+    lines.push_back(
+        FormatC("track: %d of %d: %s / %s", {current_ + 1, static_cast<int>(tracks_.size()), t.title, t.artist}));
   } else {
     lines.push_back(FormatC("track: none of %d", {static_cast<int>(tracks_.size())}));
   }
   lines.push_back("position: " + Clock(playback_.Position(Now())) + " of " + Clock(playback_.Length()) +
                   FormatC(" (counter %d ms)", {counter_}));
-  lines.push_back(FormatC("volume: %d  repeat: %s  random: %s", {state_.volume, OnOff(state_.repeat),
-                                                                  OnOff(state_.random)}));
-  lines.push_back(FormatC("levels: %d %d  spectrum: %d %d %d %d %d %d %d %d %d %d",
-                          {levels_.left, levels_.right, levels_.bands[0], levels_.bands[1], levels_.bands[2],
-                           levels_.bands[3], levels_.bands[4], levels_.bands[5], levels_.bands[6], levels_.bands[7],
-                           levels_.bands[8], levels_.bands[9]}));
+  lines.push_back(
+      FormatC("volume: %d  repeat: %s  random: %s", {state_.volume, OnOff(state_.repeat), OnOff(state_.random)}));
+  lines.push_back(FormatC(
+      "levels: %d %d  spectrum: %d %d %d %d %d %d %d %d %d %d",
+      {levels_.left, levels_.right, levels_.bands[0], levels_.bands[1], levels_.bands[2], levels_.bands[3],
+       levels_.bands[4], levels_.bands[5], levels_.bands[6], levels_.bands[7], levels_.bands[8], levels_.bands[9]}));
   if (lyricsLine_ >= 0) {
     lines.push_back(FormatC("lyrics: line %d: %s", {lyricsLine_ + 1, lyrics_.lines[lyricsLine_].text}));
   } else {
     lines.push_back(FormatC("lyrics: %d lines", {static_cast<int>(lyrics_.lines.size())}));
   }
-  lines.push_back(FormatC("window: %d, %d, %d x %d, %s", {state_.left, state_.top, options_.width, options_.height,
-                                                           visible_ ? "shown" : "hidden"}));
+  lines.push_back(FormatC("window: %d, %d, %d x %d, %s",
+                          {state_.left, state_.top, options_.width, options_.height, visible_ ? "shown" : "hidden"}));
   lines.push_back(FormatC("plug-ins: %d loaded, %d windows registered",
                           {static_cast<int>(plugins_->Count()), static_cast<int>(notifier_.Registrations().size())}));
   for (const MenuItem& item : menus_.Children(kMenuPlugins)) {

@@ -97,8 +97,7 @@ void Scenario::Wait(win::DWORD ms) {
   while (!quit_) {
     const win::ULONGLONG now = win::GetTickCount64();
     if (now >= deadline) break;
-    win::MsgWaitForMultipleObjects(0, nullptr, win::FALSE, static_cast<win::DWORD>(deadline - now),
-                                   win::QS_ALLINPUT);
+    win::MsgWaitForMultipleObjects(0, nullptr, win::FALSE, static_cast<win::DWORD>(deadline - now), win::QS_ALLINPUT);
     pump();
   }
 }

@@ -64,10 +64,11 @@ class KoruServer {
   // A call without out-values.
   template <class Fn>
   win::HRESULT Call(const char* interfaceName, const char* operation, std::string arguments, Fn&& carryOut) {
-    return Run(interfaceName, operation, std::move(arguments), [&](Player& p, const PlannedAnswer& plan) -> win::HRESULT {
-      const win::HRESULT result = carryOut(p);
-      return plan.kind == PlannedAnswer::kValue ? plan.result : result;
-    });
+    return Run(interfaceName, operation, std::move(arguments),
+               [&](Player& p, const PlannedAnswer& plan) -> win::HRESULT {
+                 const win::HRESULT result = carryOut(p);
+                 return plan.kind == PlannedAnswer::kValue ? plan.result : result;
+               });
   }
 
   // A property read: `read` gives the value, stored in `*out`.

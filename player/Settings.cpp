@@ -58,8 +58,7 @@ bool SettingsFile::Save(const PlayerSettings& s) const {
          WriteInt(path_, kMain, "Volume", s.volume) && WriteInt(path_, kMain, "Repeat", s.repeat) &&
          WriteInt(path_, kMain, "Random", s.random) && WriteInt(path_, kMain, "RemainTime", s.remainTime) &&
          WriteInt(path_, kMain, "DisplayMode", s.displayMode) && WriteInt(path_, kMain, "Rate", s.rate) &&
-         WriteInt(path_, kMain, "RecLevel", s.recLevel) &&
-         WriteInt(path_, kMain, "AdjustVolLevel", s.adjustVolLevel) &&
+         WriteInt(path_, kMain, "RecLevel", s.recLevel) && WriteInt(path_, kMain, "AdjustVolLevel", s.adjustVolLevel) &&
          WriteInt(path_, kMain, "AdjustSpeanaLevel", s.adjustSpeanaLevel) &&
          WriteInt(path_, kLyrics, "Width", s.lyricsWidth) && WriteInt(path_, kLyrics, "Height", s.lyricsHeight);
 }

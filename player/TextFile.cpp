@@ -31,8 +31,8 @@ class FileHandle {
 }  // namespace
 
 bool ReadTextFile(const std::string& path, std::string& text, size_t limit) {
-  FileHandle file(win::CreateFileA(path.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr,
-                                   win::OPEN_EXISTING, 0, nullptr));
+  FileHandle file(
+      win::CreateFileA(path.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr, win::OPEN_EXISTING, 0, nullptr));
   if (!file.Valid()) return false;
   win::DWORD high = 0;
   const win::DWORD low = win::GetFileSize(file.get(), &high);
@@ -52,12 +52,11 @@ bool ReadTextFile(const std::string& path, std::string& text, size_t limit) {
 bool WriteTextFile(const std::string& path, std::string_view text) {
   const std::string temporary = path + ".tmp";
   {
-    FileHandle file(win::CreateFileA(temporary.c_str(), win::GENERIC_WRITE, 0, nullptr, win::CREATE_ALWAYS, 0,
-                                     nullptr));
+    FileHandle file(
+        win::CreateFileA(temporary.c_str(), win::GENERIC_WRITE, 0, nullptr, win::CREATE_ALWAYS, 0, nullptr));
     if (!file.Valid()) return false;
     win::DWORD written = 0;
-    const bool ok = win::WriteFile(file.get(), text.data(), static_cast<win::DWORD>(text.size()), &written,
-                                   nullptr) &&
+    const bool ok = win::WriteFile(file.get(), text.data(), static_cast<win::DWORD>(text.size()), &written, nullptr) &&
                     written == text.size() && win::FlushFileBuffers(file.get());
     if (!ok) {
       const win::DWORD error = win::GetLastError();

@@ -92,7 +92,8 @@ int main(int argc, char** argv) {
     const bool playList = SameText(ExtractFileExt(path), ".kpl");
     const win::HRESULT result = playList ? player.LoadPlayList(path) : player.AddFile(path);
     if (result != win::S_OK) {
-      Print(FormatC("error: cannot %s %s (0x%08X)", {playList ? "load" : "add", path, static_cast<win::DWORD>(result)}));
+      Print(
+          FormatC("error: cannot %s %s (0x%08X)", {playList ? "load" : "add", path, static_cast<win::DWORD>(result)}));
       status = 1;
     }
   }

@@ -70,8 +70,8 @@ void NotificationSink::Clear() {
 
 Client::Client() {
   win::IUnknown* unknown = nullptr;
-  created = win::CoCreateInstance(Koru_tlb::CLSID_KORU, nullptr, 21, win::IID_IUnknown,
-                                  reinterpret_cast<void**>(&unknown));
+  created =
+      win::CoCreateInstance(Koru_tlb::CLSID_KORU, nullptr, 21, win::IID_IUnknown, reinterpret_cast<void**>(&unknown));
   if (win::FAILED(created)) return;
   unknown->QueryInterface(Koru_tlb::IID_IKORUControl, reinterpret_cast<void**>(&control));
   unknown->QueryInterface(Koru_tlb::IID_IKORUPlayList, reinterpret_cast<void**>(&playList));
@@ -106,8 +106,7 @@ void PlayerTest::StartPlayer(PlayerOptions options) {
 void PlayerTest::Register(NotificationSink& sink, win::DWORD mask) {
   win::BYTE mode = 0;
   win::LONG run = 0;
-  ASSERT_EQ(client_->control->AddPlugin(0, static_cast<win::LONG>(win::GetCurrentProcessId()), sink.Id(), &mode,
-                                        &run),
+  ASSERT_EQ(client_->control->AddPlugin(0, static_cast<win::LONG>(win::GetCurrentProcessId()), sink.Id(), &mode, &run),
             win::S_OK);
   ASSERT_EQ(client_->control->SetEvent(sink.Id(), static_cast<win::LONG>(mask)), win::S_OK);
 }
@@ -117,8 +116,8 @@ void MakeFolder(const std::string& path) { ASSERT_TRUE(win::CreateDirectoryA(pat
 void WriteFile(const std::string& path, const std::string& text) { ASSERT_TRUE(WriteTextFile(path, text)); }
 
 void WriteTrack(const std::string& path, const std::string& title, const std::string& artist, win::LONG lengthMs) {
-  WriteFile(path, "[Track]\r\nTitle=" + title + "\r\nArtist=" + artist + "\r\nLength=" + std::to_string(lengthMs) +
-                      "\r\n");
+  WriteFile(path,
+            "[Track]\r\nTitle=" + title + "\r\nArtist=" + artist + "\r\nLength=" + std::to_string(lengthMs) + "\r\n");
 }
 
 }  // namespace koru::testing

@@ -18,7 +18,8 @@ namespace koru::testing {
 namespace {
 
 bool Contains(const std::vector<std::string>& lines, const std::string& text) {
-  return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
+  return std::any_of(lines.begin(), lines.end(),
+                     [&](const std::string& l) { return l.find(text) != std::string::npos; });
 }
 
 class KoruScenario : public ::testing::Test {
@@ -30,8 +31,8 @@ class KoruScenario : public ::testing::Test {
     options.report = [this](const std::string& line) { out_.push_back(line); };
     koru_ = test::TestPlayer::StartHere(options);
     ASSERT_TRUE(koru_);
-    scenario_ = std::make_unique<Scenario>(koru_->player(), [this](const std::string& l) { out_.push_back(l); },
-                                           true, 100);
+    scenario_ = std::make_unique<Scenario>(
+        koru_->player(), [this](const std::string& l) { out_.push_back(l); }, true, 100);
   }
   void TearDown() override {
     scenario_.reset();
@@ -54,10 +55,10 @@ class KoruScenario : public ::testing::Test {
 TEST_F(KoruScenario, FollowsTheCommandsAndLoadsAPlugin) {
   Write("a.trk", "[Track]\r\nTitle=Alpha\r\nLength=1500\r\n");
   Write("b.trk", "[Track]\r\nTitle=Beta\r\nLength=0:02\r\n");
-  const std::string file = Write("s.scn", std::string("# a comment\n\nadd a.trk\nadd b.trk\nplugin ") +
-                                              KORU_TEST_PLUGIN +
-                                              "\nvolume 300\nplay\nwait 1600\nmove 50 60\nprint\n"
-                                              "menu 0xA000\nwait 100\nprint\nquit\nplay\n");
+  const std::string file =
+      Write("s.scn", std::string("# a comment\n\nadd a.trk\nadd b.trk\nplugin ") + KORU_TEST_PLUGIN +
+                         "\nvolume 300\nplay\nwait 1600\nmove 50 60\nprint\n"
+                         "menu 0xA000\nwait 100\nprint\nquit\nplay\n");
   ASSERT_TRUE(scenario_->RunFile(file));
   EXPECT_TRUE(scenario_->QuitRequested());
   EXPECT_TRUE(Contains(out_, "track 2: Beta"));
@@ -98,9 +99,9 @@ TEST(KoruProgram, RunsTheDemoAndPrintsWhatHappens) {
   char buffer[4096];
   while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
   EXPECT_EQ(pclose(pipe), 0) << output;
-  for (const char* expected : {"play list", "track 1: Morning Light", "status: playing", "lyrics: line 1:",
-                               "test plug-in: linked", "window moved to 240, 160", "test plug-in: abort",
-                               "KORU closed"}) {
+  for (const char* expected :
+       {"play list", "track 1: Morning Light", "status: playing", "lyrics: line 1:", "test plug-in: linked",
+        "window moved to 240, 160", "test plug-in: abort", "KORU closed"}) {
     EXPECT_NE(output.find(expected), std::string::npos) << expected << "\n" << output;
   }
 }

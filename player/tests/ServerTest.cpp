@@ -4,8 +4,8 @@
 
 #include "platform/Com.h"
 #include "platform/Errors.h"
-#include "platform/Sync.h"
 #include "platform/Files.h"
+#include "platform/Sync.h"
 #include "platform/Text.h"
 #include "platform/Window.h"
 #include "player/MainWindow.h"
@@ -90,8 +90,8 @@ TEST_F(KoruServer, PlayListTracksCarryTheirTextsAndValues) {
   Take(s[4]);
   EXPECT_EQ(v[3], 1);
 
-  win::BSTR t[5] = {win::AnsiToBstr("New"), win::AnsiToBstr("A"), win::AnsiToBstr("C:\\x.cda"),
-                    win::AnsiToBstr("3"), nullptr};
+  win::BSTR t[5] = {win::AnsiToBstr("New"), win::AnsiToBstr("A"), win::AnsiToBstr("C:\\x.cda"), win::AnsiToBstr("3"),
+                    nullptr};
   ASSERT_EQ(client_->playList->SetTrackInfo(0, t[0], t[1], t[2], t[3], t[4], 1, 2, 3, 16, (2 << 16) | 5, 6, 7),
             win::S_OK);
   for (win::BSTR b : t) win::SysFreeString(b);
@@ -259,8 +259,7 @@ TEST_F(KoruServer, RegistrationAnswersModeAndRunValueAndKeepsTheMask) {
   NotificationSink sink;
   win::BYTE mode = 0;
   win::LONG run = 0, mask = 0;
-  ASSERT_EQ(client_->control->AddPlugin(0, static_cast<win::LONG>(win::GetCurrentProcessId()), sink.Id(), &mode,
-                                        &run),
+  ASSERT_EQ(client_->control->AddPlugin(0, static_cast<win::LONG>(win::GetCurrentProcessId()), sink.Id(), &mode, &run),
             win::S_OK);
   EXPECT_EQ(mode, kModePlugin);
   EXPECT_EQ(run, 1);

@@ -107,8 +107,8 @@ TEST_F(KoruTestApi, HungPlayerLetsTimedSendsGiveUp) {
   StartPlayer();
   const win::UINT message = win::RegisterWindowMessageA("WM_KORU");
   win::DWORD_PTR answer = 0;
-  ASSERT_NE(win::SendMessageTimeoutA(koru_->MainWindow(), message, kRequestToolsChanged, 0, win::SMTO_ABORTIFHUNG,
-                                     3000, &answer),
+  ASSERT_NE(win::SendMessageTimeoutA(koru_->MainWindow(), message, kRequestToolsChanged, 0, win::SMTO_ABORTIFHUNG, 3000,
+                                     &answer),
             0);
   EXPECT_EQ(answer, 1u);
 
@@ -117,12 +117,12 @@ TEST_F(KoruTestApi, HungPlayerLetsTimedSendsGiveUp) {
   win::LONG version = 0;
   EXPECT_EQ(client_->control->get_Version(&version), win::S_OK);
   answer = 99;
-  EXPECT_EQ(win::SendMessageTimeoutA(koru_->MainWindow(), message, kRequestToolsChanged, 0, win::SMTO_ABORTIFHUNG,
-                                     200, &answer),
+  EXPECT_EQ(win::SendMessageTimeoutA(koru_->MainWindow(), message, kRequestToolsChanged, 0, win::SMTO_ABORTIFHUNG, 200,
+                                     &answer),
             0);
   koru_->Resume();
-  EXPECT_NE(win::SendMessageTimeoutA(koru_->MainWindow(), message, kRequestToolsChanged, 0, win::SMTO_ABORTIFHUNG,
-                                     3000, &answer),
+  EXPECT_NE(win::SendMessageTimeoutA(koru_->MainWindow(), message, kRequestToolsChanged, 0, win::SMTO_ABORTIFHUNG, 3000,
+                                     &answer),
             0);
   EXPECT_EQ(answer, 1u);
 }
