@@ -19,3 +19,7 @@ inline constexpr char SDuplicateName[] = "A component named %s already exists";
 inline constexpr char SReadError[] = "Stream read error";
 inline constexpr char SWriteError[] = "Stream write error";
 inline constexpr char SMemoryStreamError[] = "Out of memory while expanding memory stream";
+
+inline constexpr char SThreadCreateError[] = "Thread creation error: %d";
+inline constexpr char SCheckSynchronizeError[] = "CheckSynchronize called from thread $%x, which is NOT the main thread";
+inline constexpr char SThreadWaitForItself[] = "A thread cannot wait for itself";
