@@ -23,10 +23,12 @@ constexpr win::DWORD kFolderExcludeMask = 0xFFFFFFE8;
 //
 // The folders of the walk: with ExtraList or VariableName set, the pattern
 // as it is first, then the pattern joined to each folder of the lists in
-// turn. With Recursive, each search goes on into the folders below its own,
-// depth first, for a relative pattern only: an absolute pattern ("C:\x\*.*",
-// "\x\*.*") names one folder, and joined to another folder names nothing,
-// so a finder with one lists that folder alone.
+// turn. With Recursive, each search goes on into the folders below its own
+// (below the current folder for a pattern without a base), depth first, in
+// the order found. That is for a relative pattern only: a pattern that names
+// a drive or starts at a root ("C:\x\*.*", "C:*.*", "\x\*.*") names one
+// folder, and joined to another folder it would name nothing, so a finder
+// with one lists that folder alone.
 class ktFindFile {
  public:
   // An idle finder: Next is false until Start.

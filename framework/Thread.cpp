@@ -107,7 +107,7 @@ void RunCall(SyncCall& call) {
   }
   Synchronizer& sync = Sync();
   std::lock_guard guard(sync.lock);
-  call.error = error;
+  call.error = std::move(error);  // the waiting thread alone handles it from here
   call.done = true;
   sync.changed.notify_all();
 }
@@ -243,10 +243,14 @@ void TThread::Synchronize(const TThreadMethod& Method) {
     win::SetEvent(sync.pending);
   }
   Wake();
-  std::unique_lock lock(sync.lock);
-  sync.changed.wait(lock, [&] { return call->done; });
-  state_->call = nullptr;
-  if (call->error && !call->released) std::rethrow_exception(call->error);
+  std::exception_ptr error;
+  {
+    std::unique_lock lock(sync.lock);
+    sync.changed.wait(lock, [&] { return call->done; });
+    state_->call = nullptr;
+    if (!call->released) error = std::move(call->error);
+  }
+  if (error) std::rethrow_exception(error);
 }
 
 win::DWORD TThread::WaitForHandle(win::HANDLE Handle, win::DWORD Milliseconds) {
