@@ -112,9 +112,10 @@ void RunCall(SyncCall& call) {
   sync.changed.notify_all();
 }
 
+// The platform's priorities in the order of TThreadPriority.
 constexpr int kPriorities[] = {
-    win::THREAD_PRIORITY_IDLE,         win::THREAD_PRIORITY_LOWEST,  win::THREAD_PRIORITY_BELOW_NORMAL,
-    win::THREAD_PRIORITY_NORMAL,       win::THREAD_PRIORITY_ABOVE_NORMAL, win::THREAD_PRIORITY_HIGHEST,
+    win::THREAD_PRIORITY_IDLE,   win::THREAD_PRIORITY_LOWEST,       win::THREAD_PRIORITY_BELOW_NORMAL,
+    win::THREAD_PRIORITY_NORMAL, win::THREAD_PRIORITY_ABOVE_NORMAL, win::THREAD_PRIORITY_HIGHEST,
     win::THREAD_PRIORITY_TIME_CRITICAL,
 };
 
@@ -304,7 +305,8 @@ win::DWORD TThread::WaitFor() {
   }
   if (OnMainThread()) {
     const win::HANDLE handles[] = {handle_, Sync().pending};
-    while (win::WaitForMultipleObjects(2, handles, win::FALSE, win::INFINITE) == win::WAIT_OBJECT_0 + 1) CheckSynchronize();
+    while (win::WaitForMultipleObjects(2, handles, win::FALSE, win::INFINITE) == win::WAIT_OBJECT_0 + 1)
+      CheckSynchronize();
   } else {
     win::WaitForSingleObject(handle_, win::INFINITE);
   }
