@@ -377,8 +377,6 @@ bool MessageFilter::Accepts(HWND hwnd, UINT message) const {
 
 void EnsureMessageQueue() { ThisQueue(); }
 
-bool NextPaintMessageLocked(DWORD, const MessageFilter&, MSG&) { return false; }
-
 void NoteQueueChangeLocked(DWORD threadId, UINT queueStates) {
   if (auto q = FindQueueLocked(threadId)) q->newStates |= queueStates;
 }
