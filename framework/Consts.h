@@ -19,3 +19,5 @@ inline constexpr char SDuplicateName[] = "A component named %s already exists";
 inline constexpr char SReadError[] = "Stream read error";
 inline constexpr char SWriteError[] = "Stream write error";
 inline constexpr char SMemoryStreamError[] = "Out of memory while expanding memory stream";
+
+inline constexpr char SIniFileWriteError[] = "Unable to write to %s";
