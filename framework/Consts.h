@@ -19,5 +19,10 @@ inline constexpr char SDuplicateName[] = "A component named %s already exists";
 inline constexpr char SReadError[] = "Stream read error";
 inline constexpr char SWriteError[] = "Stream write error";
 inline constexpr char SMemoryStreamError[] = "Out of memory while expanding memory stream";
+inline constexpr char SFCreateError[] = "Cannot create file %s";
+inline constexpr char SFOpenError[] = "Cannot open file %s";
 
 inline constexpr char SIniFileWriteError[] = "Unable to write to %s";
+
+inline constexpr char SOSError[] = "System Error.  Code: %d.\r\n%s";
+inline constexpr char SUnkOSError[] = "A call to an OS function failed";

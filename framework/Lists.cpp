@@ -233,6 +233,16 @@ void TStrings::SaveToStream(TStream* Stream) const {
   Stream->WriteBuffer(text.data(), static_cast<int>(text.size()));
 }
 
+void TStrings::LoadFromFile(const std::string& FileName) {
+  TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(&file);
+}
+
+void TStrings::SaveToFile(const std::string& FileName) const {
+  TFileStream file(FileName, fmCreate);
+  SaveToStream(&file);
+}
+
 TObject* TStrings::GetObject(int) const { return nullptr; }
 
 void TStrings::Put(int Index, const std::string& S) {

@@ -64,6 +64,10 @@ class TStrings : public TPersistent {
   // The lines from the stream's position to its end; the lines with CR LF after each.
   virtual void LoadFromStream(TStream* Stream);
   virtual void SaveToStream(TStream* Stream) const;
+  // The same with a whole file, its bytes kept as they are (code page 932);
+  // saving replaces the file.
+  virtual void LoadFromFile(const std::string& FileName);
+  virtual void SaveToFile(const std::string& FileName) const;
 
   int Count() const { return GetCount(); }
   std::string Strings(int Index) const { return Get(Index); }

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <stdexcept>
 
 #include "framework/Consts.h"
 #include "framework/Exceptions.h"
+#include "framework/SysUtils.h"
+#include "platform/Errors.h"
+#include "platform/Files.h"
 
 // ---- TStream ----------------------------------------------------------------
 
@@ -44,6 +48,93 @@ int64_t TStream::Size() {
 
 void TStream::SetSize(int64_t) {}
 
+// ---- THandleStream ----------------------------------------------------------
+
+int THandleStream::Read(void* Buffer, int Count) {
+  if (Count <= 0) return 0;
+  win::DWORD read = 0;
+  win::ReadFile(handle_, Buffer, static_cast<win::DWORD>(Count), &read, nullptr);
+  return static_cast<int>(read);
+}
+
+int THandleStream::Write(const void* Buffer, int Count) {
+  if (Count <= 0) return 0;
+  win::DWORD written = 0;
+  win::WriteFile(handle_, Buffer, static_cast<win::DWORD>(Count), &written, nullptr);
+  return static_cast<int>(written);
+}
+
+int64_t THandleStream::Seek(int64_t Offset, int Origin) {
+  win::DWORD method = 0;
+  switch (Origin) {
+    case soFromBeginning: method = win::FILE_BEGIN; break;
+    case soFromCurrent: method = win::FILE_CURRENT; break;
+    case soFromEnd: method = win::FILE_END; break;
+    default: return -1;
+  }
+  win::LARGE_INTEGER distance;
+  distance.QuadPart = Offset;
+  win::LARGE_INTEGER position;
+  if (!win::SetFilePointerEx(handle_, distance, &position, method)) return -1;
+  return position.QuadPart;
+}
+
+void THandleStream::SetSize(int64_t NewSize) {
+  const int64_t position = Position();
+  if (Seek(NewSize, soFromBeginning) < 0 || !win::SetEndOfFile(handle_)) {
+    const win::DWORD error = win::GetLastError();
+    Seek(position, soFromBeginning);
+    RaiseLastOSError(static_cast<int>(error));
+  }
+  Seek(std::min(position, NewSize), soFromBeginning);
+}
+
+// ---- TFileStream ------------------------------------------------------------
+
+namespace {
+
+// The platform's share flags of the framework's share modes, by mode >> 4:
+// compatible and exclusive share nothing, "deny write" lets others read,
+// "deny read" lets them write, "deny none" both.
+constexpr win::DWORD kShareFlags[] = {0, 0, win::FILE_SHARE_READ, win::FILE_SHARE_WRITE,
+                                      win::FILE_SHARE_READ | win::FILE_SHARE_WRITE};
+
+bool IsKnownShareMode(unsigned mode) { return (mode & 0xF0) >> 4 < std::size(kShareFlags); }
+
+win::DWORD ShareFlags(unsigned mode) { return kShareFlags[(mode & 0xF0) >> 4]; }
+
+win::HANDLE CreateNewFile(const std::string& name, unsigned mode) {
+  win::HANDLE file = win::INVALID_HANDLE_VALUE;
+  if (IsKnownShareMode(mode))
+    file = win::CreateFileA(name.c_str(), win::GENERIC_READ | win::GENERIC_WRITE, ShareFlags(mode), nullptr,
+                            win::CREATE_ALWAYS, win::FILE_ATTRIBUTE_NORMAL, nullptr);
+  else
+    win::SetLastError(win::ERROR_INVALID_PARAMETER);
+  if (file == win::INVALID_HANDLE_VALUE) throw EFCreateError(Format(SFCreateError, {name}));
+  return file;
+}
+
+win::HANDLE OpenExistingFile(const std::string& name, unsigned mode) {
+  static constexpr win::DWORD kAccess[] = {win::GENERIC_READ, win::GENERIC_WRITE,
+                                           win::GENERIC_READ | win::GENERIC_WRITE};
+  const unsigned access = mode & 0x3;
+  win::HANDLE file = win::INVALID_HANDLE_VALUE;
+  if (access < std::size(kAccess) && IsKnownShareMode(mode))
+    file = win::CreateFileA(name.c_str(), kAccess[access], ShareFlags(mode), nullptr, win::OPEN_EXISTING,
+                            win::FILE_ATTRIBUTE_NORMAL, nullptr);
+  else
+    win::SetLastError(win::ERROR_INVALID_PARAMETER);
+  if (file == win::INVALID_HANDLE_VALUE) throw EFOpenError(Format(SFOpenError, {name}));
+  return file;
+}
+
+}  // namespace
+
+TFileStream::TFileStream(const std::string& FileName, unsigned Mode)
+    : THandleStream((Mode & fmCreate) == fmCreate ? CreateNewFile(FileName, Mode) : OpenExistingFile(FileName, Mode)) {}
+
+TFileStream::~TFileStream() { win::CloseHandle(Handle()); }
+
 // ---- TCustomMemoryStream ----------------------------------------------------
 
 int TCustomMemoryStream::Read(void* Buffer, int Count) {
@@ -75,6 +166,11 @@ int64_t TCustomMemoryStream::Seek(int64_t Offset, int Origin) {
 
 void TCustomMemoryStream::SaveToStream(TStream* Stream) {
   Stream->WriteBuffer(memory_, static_cast<int>(size_));
+}
+
+void TCustomMemoryStream::SaveToFile(const std::string& FileName) {
+  TFileStream file(FileName, fmCreate);
+  SaveToStream(&file);
 }
 
 void TCustomMemoryStream::SetPointer(void* Ptr, int64_t Size) {
@@ -124,6 +220,11 @@ void TMemoryStream::LoadFromStream(TStream* Stream) {
   const int64_t count = Stream->Size();
   SetSize(count);
   Stream->ReadBuffer(Memory(), static_cast<int>(count));
+}
+
+void TMemoryStream::LoadFromFile(const std::string& FileName) {
+  TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(&file);
 }
 
 // ---- TStringStream ----------------------------------------------------------

@@ -1,5 +1,5 @@
 // Streams of bytes: the abstract TStream with its exact reads and writes,
-// streams over memory, and a stream over a text.
+// streams over files, streams over memory, and a stream over a text.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/Object.h"
+#include "platform/Types.h"
 
 // Origins of Seek.
 constexpr int soFromBeginning = 0;
@@ -37,6 +38,45 @@ class TStream : public TObject {
   virtual void SetSize(int64_t NewSize);
 };
 
+// A stream over a file handle of the platform, which it does not close.
+class THandleStream : public TStream {
+ public:
+  explicit THandleStream(win::HANDLE AHandle) : handle_(AHandle) {}
+  int Read(void* Buffer, int Count) override;
+  int Write(const void* Buffer, int Count) override;
+  int64_t Seek(int64_t Offset, int Origin) override;
+  // Cuts or extends the file (with zeros); the position stays, or moves to
+  // the new end when it lay beyond. EOSError when the platform refuses.
+  void SetSize(int64_t NewSize) override;
+  win::HANDLE Handle() const { return handle_; }
+
+ private:
+  win::HANDLE handle_;
+};
+
+// Modes of TFileStream: fmCreate, or one of the open modes, combined with
+// one of the share modes.
+constexpr unsigned fmCreate = 0xFF00;  // a new empty file, for reading and writing
+constexpr unsigned fmOpenRead = 0x0000;
+constexpr unsigned fmOpenWrite = 0x0001;
+constexpr unsigned fmOpenReadWrite = 0x0002;
+constexpr unsigned fmShareCompat = 0x0000;
+constexpr unsigned fmShareExclusive = 0x0010;
+constexpr unsigned fmShareDenyWrite = 0x0020;
+constexpr unsigned fmShareDenyRead = 0x0030;
+constexpr unsigned fmShareDenyNone = 0x0040;
+
+// A stream over a file that it opens by its Windows name and closes. fmCreate
+// replaces a file of that name; the open modes need the file to exist.
+// EFCreateError "Cannot create file <name>" or EFOpenError "Cannot open file
+// <name>" when that fails (or the mode is none of the above); the
+// platform's error code is then the last error.
+class TFileStream : public THandleStream {
+ public:
+  TFileStream(const std::string& FileName, unsigned Mode);
+  ~TFileStream() override;
+};
+
 // A stream over a block of memory that a subclass provides. Reads stop at
 // the end; a position may lie beyond it.
 class TCustomMemoryStream : public TStream {
@@ -45,6 +85,8 @@ class TCustomMemoryStream : public TStream {
   int64_t Seek(int64_t Offset, int Origin) override;
   int64_t Size() override { return size_; }
   void SaveToStream(TStream* Stream);
+  // Replaces the file (fmCreate) by the stream's bytes.
+  void SaveToFile(const std::string& FileName);
   void* Memory() const { return memory_; }
 
  protected:
@@ -67,6 +109,8 @@ class TMemoryStream : public TCustomMemoryStream {
   void Clear();
   // The whole of Stream, read from its start.
   void LoadFromStream(TStream* Stream);
+  // The whole file, opened for reading while others may only read it.
+  void LoadFromFile(const std::string& FileName);
 
  private:
   void Resize(int64_t size);

@@ -5,7 +5,11 @@
 
 #include "framework/Consts.h"
 #include "framework/Exceptions.h"
+#include "platform/Com.h"
+#include "platform/Errors.h"
+#include "platform/Files.h"
 #include "platform/Paths.h"
+#include "platform/Process.h"
 #include "platform/Text.h"
 
 namespace {
@@ -30,6 +34,47 @@ std::string MapSingleBytes(std::string_view s, Map map) {
     i += n;
   }
   return result;
+}
+
+// The platform's comparison of two counted texts: -1, 0 or 1.
+int CompareWithPlatform(std::string_view a, std::string_view b, win::DWORD flags) {
+  // An empty view may have no address; the platform wants one.
+  auto chars = [](std::string_view s) { return s.data() ? s.data() : ""; };
+  return win::CompareStringA(win::LOCALE_USER_DEFAULT, flags, chars(a), static_cast<int>(a.size()), chars(b),
+                             static_cast<int>(b.size())) -
+         win::CSTR_EQUAL;
+}
+
+// A text from a platform getter that answers its length when the text fits
+// the buffer, else the size needed with the terminator; empty on failure.
+template <class Getter>
+std::string TextFrom(Getter get) {
+  std::string buffer(win::MAX_PATH, '\0');
+  for (;;) {
+    const win::DWORD length = get(buffer.data(), static_cast<win::DWORD>(buffer.size()));
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      return buffer;
+    }
+    buffer.resize(length);
+  }
+}
+
+win::DWORD AttributesOf(std::string_view name) { return win::GetFileAttributesA(std::string(name).c_str()); }
+
+std::vector<std::string> CommandLineArguments() { return win::detail::SplitCommandLine(win::GetCommandLineA()); }
+
+// The module file name is cut to fit, answering the buffer's size then.
+std::string ProgramPath() {
+  std::string buffer(win::MAX_PATH, '\0');
+  for (;;) {
+    const win::DWORD length = win::GetModuleFileNameA(nullptr, buffer.data(), static_cast<win::DWORD>(buffer.size()));
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      return buffer;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
 }
 
 int CompareBytes(std::string_view a, std::string_view b) {
@@ -164,8 +209,17 @@ std::string TrimRight(std::string_view S) {
 
 std::string UpperCase(std::string_view S) { return MapSingleBytes(S, AsciiUpper); }
 std::string LowerCase(std::string_view S) { return MapSingleBytes(S, AsciiLower); }
-std::string AnsiUpperCase(std::string_view S) { return MapSingleBytes(S, AsciiUpper); }
-std::string AnsiLowerCase(std::string_view S) { return MapSingleBytes(S, AsciiLower); }
+std::string AnsiUpperCase(std::string_view S) {
+  std::string result(S);
+  win::CharUpperBuffA(result.data(), static_cast<win::DWORD>(result.size()));
+  return result;
+}
+
+std::string AnsiLowerCase(std::string_view S) {
+  std::string result(S);
+  win::CharLowerBuffA(result.data(), static_cast<win::DWORD>(result.size()));
+  return result;
+}
 
 // ---- Comparisons ------------------------------------------------------------
 
@@ -173,23 +227,15 @@ int CompareStr(std::string_view S1, std::string_view S2) { return CompareBytes(S
 
 int CompareText(std::string_view S1, std::string_view S2) { return CompareBytes(UpperCase(S1), UpperCase(S2)); }
 
-// Folding to lower case puts the punctuation between 'Z' and 'a' before the
-// letters, as the locale's order has it.
 int AnsiCompareText(std::string_view S1, std::string_view S2) {
-  return CompareBytes(AnsiLowerCase(S1), AnsiLowerCase(S2));
+  return CompareWithPlatform(S1, S2, win::NORM_IGNORECASE);
 }
 
-int AnsiCompareStr(std::string_view S1, std::string_view S2) {
-  if (int folded = AnsiCompareText(S1, S2); folded != 0) return folded;
-  // Equal but for case (folding keeps lengths and double-byte characters).
-  for (size_t i = 0; i < S1.size(); ++i)
-    if (S1[i] != S2[i]) return AsciiLower(S1[i]) == S1[i] ? -1 : 1;
-  return 0;
-}
+int AnsiCompareStr(std::string_view S1, std::string_view S2) { return CompareWithPlatform(S1, S2, 0); }
 
 bool SameText(std::string_view S1, std::string_view S2) { return CompareText(S1, S2) == 0; }
 bool AnsiSameText(std::string_view S1, std::string_view S2) { return AnsiCompareText(S1, S2) == 0; }
-int AnsiCompareFileName(std::string_view S1, std::string_view S2) { return AnsiCompareText(S1, S2); }
+int AnsiCompareFileName(std::string_view S1, std::string_view S2) { return win::CompareFileNames(S1, S2); }
 bool AnsiSameFileName(std::string_view S1, std::string_view S2) { return AnsiCompareFileName(S1, S2) == 0; }
 
 // ---- Searching and replacing ------------------------------------------------
@@ -352,15 +398,89 @@ std::string ChangeFileExt(std::string_view FileName, std::string_view Extension)
 
 std::string ExpandFileName(std::string_view FileName) {
   const std::string name(FileName);
-  std::vector<char> buffer(win::MAX_PATH);
-  win::LPSTR filePart = nullptr;
-  win::DWORD length = win::GetFullPathNameA(name.c_str(), static_cast<win::DWORD>(buffer.size()), buffer.data(), &filePart);
-  if (length >= buffer.size()) {  // the size needed, terminator included
-    buffer.resize(length);
-    length = win::GetFullPathNameA(name.c_str(), static_cast<win::DWORD>(buffer.size()), buffer.data(), &filePart);
-  }
-  if (length == 0 || length >= buffer.size()) return {};
-  return std::string(buffer.data(), length);
+  return TextFrom([&](win::LPSTR buffer, win::DWORD size) {
+    win::LPSTR filePart = nullptr;
+    return win::GetFullPathNameA(name.c_str(), size, buffer, &filePart);
+  });
+}
+
+// ---- Files and folders ------------------------------------------------------
+
+bool FileExists(std::string_view FileName) {
+  const win::DWORD attributes = AttributesOf(FileName);
+  return attributes != win::INVALID_FILE_ATTRIBUTES && !(attributes & win::FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(std::string_view Directory) {
+  const win::DWORD attributes = AttributesOf(Directory);
+  return attributes != win::INVALID_FILE_ATTRIBUTES && (attributes & win::FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool CreateDir(std::string_view Dir) { return win::CreateDirectoryA(std::string(Dir).c_str(), nullptr); }
+bool RemoveDir(std::string_view Dir) { return win::RemoveDirectoryA(std::string(Dir).c_str()); }
+
+bool ForceDirectories(std::string_view Dir) {
+  std::string folder = ExpandFileName(Dir);
+  if (folder.empty()) return false;
+  // "C:\a\" is the folder "C:\a"; a root keeps its separator.
+  if (IsPathDelimiter(folder, static_cast<int>(folder.size()))) folder = ExtractFileDir(folder);
+  if (DirectoryExists(folder)) return true;
+  const std::string parent = ExtractFileDir(folder);
+  // A root that is no folder (an unmapped drive) ends the climb.
+  return parent != folder && ForceDirectories(parent) && CreateDir(folder);
+}
+
+bool DeleteFile(std::string_view FileName) { return win::DeleteFileA(std::string(FileName).c_str()); }
+
+bool RenameFile(std::string_view OldName, std::string_view NewName) {
+  return win::MoveFileA(std::string(OldName).c_str(), std::string(NewName).c_str());
+}
+
+std::string GetCurrentDir() {
+  return TextFrom([](win::LPSTR buffer, win::DWORD size) { return win::GetCurrentDirectoryA(size, buffer); });
+}
+
+bool SetCurrentDir(std::string_view Dir) { return win::SetCurrentDirectoryA(std::string(Dir).c_str()); }
+
+// ---- The process ------------------------------------------------------------
+
+int ParamCount() {
+  const size_t count = CommandLineArguments().size();
+  return count == 0 ? 0 : static_cast<int>(count) - 1;
+}
+
+std::string ParamStr(int Index) {
+  if (Index == 0) return ProgramPath();
+  const std::vector<std::string> arguments = CommandLineArguments();
+  if (Index < 0 || static_cast<size_t>(Index) >= arguments.size()) return {};
+  return arguments[static_cast<size_t>(Index)];
+}
+
+std::string GetEnvironmentVariable(std::string_view Name) {
+  const std::string name(Name);
+  return TextFrom(
+      [&](win::LPSTR buffer, win::DWORD size) { return win::GetEnvironmentVariableA(name.c_str(), buffer, size); });
+}
+
+// ---- Errors of the platform -------------------------------------------------
+
+std::string SysErrorMessage(int ErrorCode) {
+  constexpr win::DWORD flags =
+      win::FORMAT_MESSAGE_FROM_SYSTEM | win::FORMAT_MESSAGE_IGNORE_INSERTS | win::FORMAT_MESSAGE_ALLOCATE_BUFFER;
+  win::LPSTR text = nullptr;
+  const win::DWORD length = win::FormatMessageA(flags, nullptr, static_cast<win::DWORD>(ErrorCode), 0,
+                                                reinterpret_cast<win::LPSTR>(&text), 0, nullptr);
+  if (!text) return {};
+  const std::string message(text, length);
+  win::LocalFree(text);
+  return TrimRight(message);  // the system's texts end with a line end
+}
+
+void RaiseLastOSError() { RaiseLastOSError(static_cast<int>(win::GetLastError())); }
+
+void RaiseLastOSError(int LastError) {
+  if (LastError == 0) throw EOSError(SUnkOSError);
+  throw EOSError(Format(SOSError, {LastError, SysErrorMessage(LastError)}), static_cast<win::DWORD>(LastError));
 }
 
 // ---- Zero-terminated texts --------------------------------------------------

@@ -45,25 +45,28 @@ std::string Trim(std::string_view S);
 std::string TrimLeft(std::string_view S);
 std::string TrimRight(std::string_view S);
 
-// Letter case: the letters A-Z and a-z outside double-byte characters. The
-// Ansi forms are the locale's; code page 932 has no other cased letters of
-// one byte, so both forms give the same result.
+// Letter case. UpperCase and LowerCase map the letters A-Z and a-z outside
+// double-byte characters; the Ansi forms map as the platform does, which
+// also takes the double-byte letters that have a case (full-width Latin,
+// Greek, Cyrillic). Either keeps every byte's place.
 std::string UpperCase(std::string_view S);
 std::string LowerCase(std::string_view S);
 std::string AnsiUpperCase(std::string_view S);
 std::string AnsiLowerCase(std::string_view S);
 
 // Comparisons: < 0, 0 or > 0. CompareStr is by byte value; CompareText
-// ignores the case of letters. The Ansi forms order as the locale does:
-// letters without regard to case first, and a lower-case letter before its
-// capital where that is the only difference (AnsiCompareStr).
+// ignores the case of letters A-Z. The Ansi forms order as the platform's
+// locale does: symbols before digits before letters, letters without regard
+// to case first, and a lower-case letter before its capital where that is
+// the only difference (AnsiCompareStr).
 int CompareStr(std::string_view S1, std::string_view S2);
 int CompareText(std::string_view S1, std::string_view S2);
 int AnsiCompareStr(std::string_view S1, std::string_view S2);
 int AnsiCompareText(std::string_view S1, std::string_view S2);
 bool SameText(std::string_view S1, std::string_view S2);
 bool AnsiSameText(std::string_view S1, std::string_view S2);
-// File names compare without regard to case.
+// File names compare as the platform compares them: single-byte letters
+// without regard to case, double-byte characters as they are.
 int AnsiCompareFileName(std::string_view S1, std::string_view S2);
 bool AnsiSameFileName(std::string_view S1, std::string_view S2);
 
@@ -105,6 +108,38 @@ std::string ExtractFileDrive(std::string_view FileName);  // "C:" or "\\server\s
 std::string ChangeFileExt(std::string_view FileName, std::string_view Extension);
 // The full path of a name against the current directory; empty on failure.
 std::string ExpandFileName(std::string_view FileName);
+
+// Files and folders by their Windows names. FileExists is false for a
+// folder, DirectoryExists for a file.
+bool FileExists(std::string_view FileName);
+bool DirectoryExists(std::string_view Directory);
+bool CreateDir(std::string_view Dir);
+bool RemoveDir(std::string_view Dir);  // an empty folder only
+// Creates the folder and every missing folder above it; true when the
+// folder exists afterwards. A relative name is taken from the current
+// directory.
+bool ForceDirectories(std::string_view Dir);
+bool DeleteFile(std::string_view FileName);
+bool RenameFile(std::string_view OldName, std::string_view NewName);
+std::string GetCurrentDir();
+bool SetCurrentDir(std::string_view Dir);
+
+// The process. ParamStr(0) is the program's full path; 1 to ParamCount()
+// are the arguments of the command line, split by the platform's rules; any
+// other index gives the empty text.
+int ParamCount();
+std::string ParamStr(int Index);
+// The variable's value; empty when it is not set.
+std::string GetEnvironmentVariable(std::string_view Name);
+
+// The platform's text for an error code, without its line end; empty for a
+// code that has none.
+std::string SysErrorMessage(int ErrorCode);
+// EOSError "System Error.  Code: <code>.\r\n<text>" with the code of the
+// last failed platform call (or the one given); for 0, "A call to an OS
+// function failed".
+[[noreturn]] void RaiseLastOSError();
+[[noreturn]] void RaiseLastOSError(int LastError);
 
 // Zero-terminated texts.
 std::string StrPas(const char* Str);

@@ -16,8 +16,8 @@ SIZE detail::ScreenSize() {
   return SIZE{static_cast<LONG>(packed >> 32), static_cast<LONG>(packed & 0xFFFFFFFF)};
 }
 
-void test::SetScreenSize(int width, int height) {
-  screenSize.store((static_cast<uint64_t>(static_cast<uint32_t>(width)) << 32) | static_cast<uint32_t>(height));
+void detail::RecordScreenSize(SIZE size) {
+  screenSize.store((static_cast<uint64_t>(static_cast<uint32_t>(size.cx)) << 32) | static_cast<uint32_t>(size.cy));
 }
 
 }  // namespace win

@@ -9,6 +9,7 @@
 
 #include "platform/Errors.h"
 #include "platform/Messages.h"
+#include "platform/Screen.h"
 #include "platform/Sync.h"
 #include "platform/Text.h"
 #include "platform/Wait.h"
@@ -18,8 +19,6 @@ namespace detail {
 
 namespace {
 
-constexpr int kDefaultScreenWidth = 1024;
-constexpr int kDefaultScreenHeight = 768;
 constexpr ATOM kFirstUserAtom = 0xC000;
 constexpr size_t kUserAtomCount = 0x10000 - kFirstUserAtom;
 constexpr int kMaxExtraBytes = 4096;
@@ -55,7 +54,7 @@ Manager& State() {
   static Manager* manager = [] {
     auto* m = new Manager;  // never destroyed: threads may end during exit
     m->desktop = MakeRoot("#32769", WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                          RECT{0, 0, kDefaultScreenWidth, kDefaultScreenHeight});
+                          RECT{0, 0, detail::ScreenSize().cx, detail::ScreenSize().cy});
     m->messageRoot = MakeRoot("Message", WS_POPUP, RECT{});
     return m;
   }();
@@ -1303,6 +1302,7 @@ void SetScreenSize(int width, int height) {
   std::lock_guard lock(detail::KernelMutex());
   Window& desktop = *detail::State().desktop;
   desktop.windowRect = desktop.clientRect = RECT{0, 0, width, height};
+  detail::RecordScreenSize(SIZE{width, height});
 }
 
 }  // namespace test

@@ -274,13 +274,6 @@ HWND GetActiveWindow();
 BOOL EnableWindow(HWND hwnd, BOOL enable);
 BOOL IsWindowEnabled(HWND hwnd);
 
-namespace test {
-
-// The size of the screen, which is the desktop window's (1024 by 768 until set).
-void SetScreenSize(int width, int height);
-
-}  // namespace test
-
 namespace detail {
 
 struct WindowClass {

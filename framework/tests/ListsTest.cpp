@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "framework/Exceptions.h"
 #include "framework/Lists.h"
 #include "framework/Streams.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
+#include "testsupport/TempDir.h"
 
 namespace {
 
@@ -250,4 +254,37 @@ TEST(TStrings, AssignAndStreams) {
   TStringStream out;
   lines.SaveToStream(&out);
   EXPECT_EQ(out.DataString(), "line 1\r\nline 2\r\n");
+}
+
+TEST(TStrings, FilesKeepTheirBytesAndSaveWithCrLf) {
+  testsupport::TempDir dir;
+  win::MapDrive('T', dir.path());
+  auto lay = [&](const std::string& name, const std::string& bytes) {
+    std::ofstream(dir / name, std::ios::binary) << bytes;
+  };
+  auto bytes = [&](const std::string& name) {
+    std::ifstream in(dir / name, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  };
+  // "ソ" and "表" end in the byte of '\', "ポ" in that of '|'.
+  const std::string text = SJ("歌詞ソ\r\n表示=ポ\r\n\r\n") + "\x81\x40" + "end\r\n";
+  lay("in.txt", text);
+  TStringList lines;
+  lines.Add("old");
+  lines.LoadFromFile("T:\\in.txt");
+  EXPECT_EQ(Contents(lines), (Strings{SJ("歌詞ソ"), SJ("表示=ポ"), "", "\x81\x40" "end"}));
+  lay("out.txt", std::string(200, 'x'));
+  lines.SaveToFile("T:\\out.txt");
+  EXPECT_EQ(bytes("out.txt"), text);
+
+  lay("unix.txt", SJ("一\n二\rthree"));
+  lines.LoadFromFile("T:\\unix.txt");
+  lines.SaveToFile("T:\\unix.txt");
+  EXPECT_EQ(bytes("unix.txt"), SJ("一\r\n二\r\nthree\r\n"));
+
+  EXPECT_THROW(lines.LoadFromFile("T:\\absent.txt"), EFOpenError);
+  EXPECT_EQ(lines.Count(), 3);
+  EXPECT_THROW(lines.SaveToFile("T:\\missing\\out.txt"), EFCreateError);
 }

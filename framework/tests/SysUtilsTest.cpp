@@ -1,8 +1,16 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "framework/Exceptions.h"
 #include "framework/SysUtils.h"
+#include "platform/Errors.h"
+#include "platform/Paths.h"
+#include "platform/Process.h"
 #include "platform/Text.h"
+#include "testsupport/TempDir.h"
 
 // "表" is 0x95 0x5C and "ソ" 0x83 0x5C: their trail byte is a backslash.
 // "ポ" ends in '|', "ア" (0x83 0x41) and "ヂ" (0x83 0x61) differ only in a
@@ -181,4 +189,140 @@ TEST(SysUtilsText, BoundedCopiesNeverOverrunNorSplitACharacter) {
   EXPECT_STREQ(StrLCopy(buffer, nullptr, 5), "");
   EXPECT_EQ(StrPas(nullptr), "");
   EXPECT_EQ(StrPas("x"), "x");
+}
+
+TEST(SysUtilsText, TheAnsiFormsFollowThePlatform) {
+  EXPECT_EQ(AnsiUpperCase(SJ("ａｂｃ") + "d" + SJ("表")), SJ("ＡＢＣ") + "D" + SJ("表"));
+  EXPECT_EQ(AnsiLowerCase(SJ("ΑΒＺ")), SJ("αβｚ"));
+  EXPECT_EQ(UpperCase(SJ("ａ")), SJ("ａ"));  // the plain forms keep to A-Z
+  EXPECT_EQ(StringReplace(SJ("ａＡ表"), SJ("Ａ"), "x", {rfReplaceAll, rfIgnoreCase}), "xx" + SJ("表"));
+
+  // Symbols before digits before letters, unlike the byte order.
+  EXPECT_LT(AnsiCompareText("_", "1"), 0);
+  EXPECT_GT(CompareText("_", "1"), 0);
+  EXPECT_LT(AnsiCompareText("9", "a"), 0);
+  EXPECT_EQ(AnsiCompareText(SJ("ａ"), SJ("Ａ")), 0);
+  EXPECT_LT(AnsiCompareStr(SJ("ａ"), SJ("Ａ")), 0);
+  EXPECT_TRUE(AnsiSameText("Tool", "TOOL"));
+  EXPECT_EQ(AnsiCompareText(std::string_view(), ""), 0);
+  EXPECT_LT(AnsiCompareStr(std::string_view(), "a"), 0);
+  EXPECT_GT(AnsiCompareStr("ab", "a"), 0);
+
+  // File names: single-byte letters without case, double-byte characters exactly.
+  EXPECT_EQ(AnsiCompareFileName("C:\\KORU.INI", "c:\\koru.ini"), 0);
+  EXPECT_NE(AnsiCompareFileName(SJ("ａ.txt"), SJ("Ａ.txt")), 0);
+  EXPECT_LT(AnsiCompareFileName("a.txt", "B.txt"), 0);
+}
+
+namespace {
+
+// A temporary folder mapped as drive T:.
+class SysUtilsFiles : public testing::Test {
+ protected:
+  void SetUp() override { win::MapDrive('T', dir.path()); }
+  testsupport::TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(SysUtilsFiles, FilesAndFoldersAreToldApart) {
+  std::ofstream(dir / "file.txt") << "x";
+  std::filesystem::create_directory(dir / "Folder");
+  EXPECT_TRUE(FileExists("T:\\file.txt"));
+  EXPECT_TRUE(FileExists("t:\\FILE.TXT"));
+  EXPECT_FALSE(FileExists("T:\\Folder"));
+  EXPECT_FALSE(FileExists("T:\\absent.txt"));
+  EXPECT_FALSE(FileExists(""));
+  EXPECT_TRUE(DirectoryExists("T:\\folder"));
+  EXPECT_TRUE(DirectoryExists("T:\\Folder\\"));
+  EXPECT_TRUE(DirectoryExists("T:\\"));
+  EXPECT_FALSE(DirectoryExists("T:\\file.txt"));
+  EXPECT_FALSE(DirectoryExists("T:\\absent"));
+}
+
+TEST_F(SysUtilsFiles, FolderOperations) {
+  EXPECT_TRUE(CreateDir("T:\\one"));
+  EXPECT_FALSE(CreateDir("T:\\one"));
+  EXPECT_FALSE(CreateDir("T:\\two\\three"));
+  EXPECT_TRUE(ForceDirectories("T:\\two\\three\\four\\"));
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "two/three/four"));
+  EXPECT_TRUE(ForceDirectories("T:\\two\\three"));  // there already
+  EXPECT_TRUE(ForceDirectories(SJ("T:\\表\\ソ")));
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "表/ソ"));
+
+  ASSERT_TRUE(SetCurrentDir("T:\\one"));
+  EXPECT_EQ(GetCurrentDir(), "T:\\one");
+  EXPECT_TRUE(ForceDirectories("a\\b"));
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "one/a/b"));
+  EXPECT_FALSE(SetCurrentDir("T:\\absent"));
+  EXPECT_EQ(GetCurrentDir(), "T:\\one");
+
+  std::ofstream(dir / "file.txt") << "x";
+  EXPECT_FALSE(ForceDirectories("T:\\file.txt\\sub"));
+  EXPECT_FALSE(ForceDirectories(""));
+  EXPECT_FALSE(RemoveDir("T:\\two"));  // not empty
+  EXPECT_TRUE(RemoveDir("T:\\two\\three\\four"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "two/three/four"));
+}
+
+TEST_F(SysUtilsFiles, DeletingAndRenamingFiles) {
+  std::ofstream(dir / "a.txt") << "a";
+  EXPECT_TRUE(RenameFile("T:\\a.txt", SJ("T:\\表.txt")));
+  EXPECT_TRUE(FileExists(SJ("T:\\表.txt")));
+  EXPECT_FALSE(FileExists("T:\\a.txt"));
+  std::ofstream(dir / "b.txt") << "b";
+  EXPECT_FALSE(RenameFile("T:\\b.txt", SJ("T:\\表.txt")));  // never over another file
+  EXPECT_TRUE(DeleteFile(SJ("T:\\表.txt")));
+  EXPECT_FALSE(DeleteFile(SJ("T:\\表.txt")));
+  EXPECT_EQ(win::GetLastError(), win::ERROR_FILE_NOT_FOUND);
+  std::filesystem::create_directory(dir / "folder");
+  EXPECT_FALSE(DeleteFile("T:\\folder"));
+}
+
+TEST(SysUtilsProcess, ParametersOfTheCommandLine) {
+  win::test::SetCommandLine(SJ("\"C:\\Program Files\\KORU\\KORU.EXE\" /plugin \"two words\" a\\\\\\\"b \"ソ\" "));
+  EXPECT_EQ(ParamCount(), 4);
+  EXPECT_EQ(ParamStr(1), "/plugin");
+  EXPECT_EQ(ParamStr(2), "two words");
+  EXPECT_EQ(ParamStr(3), "a\\\"b");
+  EXPECT_EQ(ParamStr(4), SJ("ソ"));  // its trail byte is no backslash before the quote
+  EXPECT_EQ(ParamStr(5), "");
+  EXPECT_EQ(ParamStr(-1), "");
+
+  // The program's own path, not the command line's first word.
+  char host[4096] = {};
+  ASSERT_GT(readlink("/proc/self/exe", host, sizeof host - 1), 0);
+  EXPECT_EQ(ParamStr(0), win::detail::ToWindowsPath(host));
+  EXPECT_EQ(ExtractFileName(ParamStr(0)), "framework_tests");
+
+  win::test::SetCommandLine("\"C:\\KORU.EXE\"");
+  EXPECT_EQ(ParamCount(), 0);
+  EXPECT_EQ(ParamStr(1), "");
+}
+
+TEST(SysUtilsProcess, EnvironmentVariables) {
+  ASSERT_TRUE(win::SetEnvironmentVariableA("LOZG_TEST_VALUE", SJ("値").c_str()));
+  EXPECT_EQ(GetEnvironmentVariable("lozg_test_value"), SJ("値"));
+  const std::string longValue(1000, 'v');
+  ASSERT_TRUE(win::SetEnvironmentVariableA("LOZG_TEST_VALUE", longValue.c_str()));
+  EXPECT_EQ(GetEnvironmentVariable("LOZG_TEST_VALUE"), longValue);
+  EXPECT_EQ(GetEnvironmentVariable("LOZG_TEST_ABSENT"), "");
+}
+
+TEST(SysUtilsErrors, MessagesOfThePlatform) {
+  EXPECT_EQ(SysErrorMessage(2), SJ("指定されたファイルが見つかりません。"));
+  EXPECT_EQ(SysErrorMessage(0x7FFF0000), "");
+  try {
+    win::SetLastError(win::ERROR_ACCESS_DENIED);
+    RaiseLastOSError();
+  } catch (const EOSError& e) {
+    EXPECT_EQ(e.Message, "System Error.  Code: 5.\r\n" + SJ("アクセスが拒否されました。"));
+    EXPECT_EQ(e.ErrorCode, 5u);
+  }
+  try {
+    RaiseLastOSError(0);
+  } catch (const EOSError& e) {
+    EXPECT_EQ(e.Message, "A call to an OS function failed");
+    EXPECT_EQ(e.ErrorCode, 0u);
+  }
 }

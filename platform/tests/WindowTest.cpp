@@ -8,6 +8,7 @@
 #include "platform/Messages.h"
 #include "platform/Sync.h"
 #include "platform/Text.h"
+#include "platform/Screen.h"
 #include "platform/Window.h"
 
 using namespace win;
