@@ -5,10 +5,10 @@
 #include <type_traits>
 #include <utility>
 
-#include "framework/Consts.h"
 #include "framework/Dialogs.h"
 #include "framework/Exceptions.h"
 #include "framework/Format.h"
+#include "framework/IniFiles.h"
 #include "framework/Palette.h"
 #include "framework/SysUtils.h"
 #include "platform/Com.h"
@@ -17,7 +17,6 @@
 #include "platform/Paths.h"
 #include "platform/Presenter.h"
 #include "platform/Process.h"
-#include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/Sync.h"
 #include "platform/Text.h"
@@ -175,7 +174,7 @@ void ApplyCDRule(TTrackInfo& info) {
   info.CDTrack = ReadDecimal(rest.substr(0, extension), number) ? number : 0;
 }
 
-// ---- Registry and settings files ---------------------------------------------
+// ---- Registry, settings file and folders ------------------------------------
 
 constexpr auto kRegistryOk = static_cast<win::LONG>(win::ERROR_SUCCESS);
 
@@ -195,42 +194,6 @@ std::string ReadDefaultValue(win::HKEY root, const char* path) {
   }
   win::RegCloseKey(key);
   return value;
-}
-
-// A profile string of any length.
-std::string ReadProfileString(const char* section, const char* key, const std::string& file) {
-  std::string buffer(256, '\0');
-  for (;;) {
-    const win::DWORD size = static_cast<win::DWORD>(buffer.size());
-    const win::DWORD length = win::GetPrivateProfileStringA(section, key, "", buffer.data(), size, file.c_str());
-    if (length + 1 < size) return buffer.substr(0, length);
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
-// The keys of a section.
-std::vector<std::string> ProfileKeys(const char* section, const std::string& file) {
-  std::string buffer(1024, '\0');
-  for (;;) {
-    const win::DWORD size = static_cast<win::DWORD>(buffer.size());
-    const win::DWORD length = win::GetPrivateProfileStringA(section, nullptr, "", buffer.data(), size, file.c_str());
-    if (length + 2 < size) {
-      std::vector<std::string> keys;
-      for (size_t start = 0; start < length;) {
-        const size_t end = buffer.find('\0', start);
-        keys.push_back(buffer.substr(start, end - start));
-        start = end + 1;
-      }
-      return keys;
-    }
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
-void WriteProfileString(const char* section, const std::string& key, const std::string& value,
-                        const std::string& file) {
-  if (!win::WritePrivateProfileStringA(section, key.c_str(), value.c_str(), file.c_str()))
-    throw EIniFileException(Format(SIniFileWriteError, {file}));
 }
 
 std::string CurrentDirectory() {
@@ -1299,7 +1262,7 @@ std::string TKORU::SettingsFile() const { return ChangeFileExt(ExePath, ".ini");
 
 std::string TKORU::GetDesign() {
   if (Bound) return ReadCheckedText(control_, &IKORUControl::get_Design, "this->get_Design((BSTR*)&Value)", 1928);
-  std::string design = ReadProfileString("KORU", "Design", SettingsFile());
+  std::string design = TIniFile(SettingsFile()).ReadString("KORU", "Design", "");
   if (design.empty()) return design;
   // A relative name is relative to the player's folder.
   const std::string remembered = CurrentDirectory();
@@ -1313,21 +1276,18 @@ void TKORU::SetDesign(const std::string& Name) {
   if (Bound)
     control_.Call(&IKORUControl::put_Design, WideString(Name).c_bstr());
   else
-    WriteProfileString("KORU", "Design", Name, SettingsFile());
+    TIniFile(SettingsFile()).WriteString("KORU", "Design", Name);
 }
 
-bool TKORU::ToolExists(const std::string& Name) {
-  const std::vector<std::string> keys = ProfileKeys("Tool", SettingsFile());
-  return std::any_of(keys.begin(), keys.end(), [&](const std::string& key) { return SameText(key, Name); });
-}
+bool TKORU::ToolExists(const std::string& Name) { return TIniFile(SettingsFile()).ValueExists("Tool", Name); }
 
 void TKORU::SetTool(const std::string& Name, const std::string& Value) {
-  WriteProfileString("Tool", Name, Value, SettingsFile());
+  TIniFile(SettingsFile()).WriteString("Tool", Name, Value);
   Post(MessageId, kToolsChangedCode, 0);
 }
 
 void TKORU::DeleteTool(const std::string& Name) {
-  win::WritePrivateProfileStringA("Tool", Name.c_str(), nullptr, SettingsFile().c_str());
+  TIniFile(SettingsFile()).DeleteKey("Tool", Name);
   Post(MessageId, kToolsChangedCode, 0);
 }
 

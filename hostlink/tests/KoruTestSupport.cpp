@@ -1,10 +1,10 @@
 #include "hostlink/tests/KoruTestSupport.h"
 
-#include <chrono>
 #include <map>
 #include <mutex>
-#include <thread>
 
+#include "hostlink/Koru.h"
+#include "platform/Com.h"
 #include "platform/Registry.h"
 #include "platform/Window.h"
 
@@ -47,24 +47,6 @@ PresenterScope::~PresenterScope() {
   win::SetPresenter(previous_);
 }
 
-void PumpMessages() {
-  win::MSG msg;
-  while (win::PeekMessageA(&msg, nullptr, 0, 0, win::PM_REMOVE)) {
-    win::TranslateMessage(&msg);
-    win::DispatchMessageA(&msg);
-  }
-}
-
-bool PumpUntil(const std::function<bool()>& done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  for (;;) {
-    PumpMessages();
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-}
-
 PlayerWindow::PlayerWindow(const char* className) {
   win::WNDCLASSA wc{};
   wc.lpfnWndProc = RecordingProc;
@@ -96,5 +78,42 @@ void SetAppPath(const std::string& exePath) {
 }
 
 void SetUserPath(const std::string& exePath) { SetDefaultValue(win::HKEY_CURRENT_USER, "Software\\TOSKA\\KORU", exePath); }
+
+std::vector<std::string> ArgumentsOf(koru::test::TestPlayer& player, const std::string& operation) {
+  std::vector<std::string> arguments;
+  for (const koru::CallRecord& call : player.Calls().CallsOf(operation)) arguments.push_back(call.arguments);
+  return arguments;
+}
+
+std::vector<std::string> Operations(koru::test::TestPlayer& player) {
+  std::vector<std::string> operations;
+  for (const koru::CallRecord& call : player.Calls().Calls()) operations.push_back(call.operation);
+  return operations;
+}
+
+void KoruPlayerTest::SetUp() { win::CoInitialize(nullptr); }
+
+void KoruPlayerTest::TearDown() {
+  koru_.reset();
+  player_.reset();
+  PumpMessages();
+  win::CoUninitialize();
+}
+
+void KoruPlayerTest::StartPlayer(koru::PlayerOptions options) {
+  player_ = koru::test::TestPlayer::StartOnOwnThread(std::move(options));
+  ASSERT_TRUE(player_);
+}
+
+TKORU& KoruPlayerTest::BoundKoru() {
+  if (!player_) StartPlayer();
+  koru_ = std::make_unique<TKORU>(nullptr);
+  koru_->Bind();
+  EXPECT_TRUE(koru_->Bound);
+  // The player's greeting to the new window and its run notification.
+  PumpMessages();
+  player_->Calls().Clear();
+  return *koru_;
+}
 
 }  // namespace korutest

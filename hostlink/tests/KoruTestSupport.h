@@ -1,6 +1,6 @@
-// What the host-link tests share: the scripted presenter, a message pump,
-// a stand-in player main window that records what is posted to it, and the
-// player's registry entry.
+// What the host-link tests share: the scripted presenter, a stand-in player
+// main window that records what is posted to it, the player's registry
+// entries, and a test with the stand-in player running on its own thread.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +13,9 @@
 #include "platform/Messages.h"
 #include "platform/Presenter.h"
 #include "platform/Types.h"
+#include "player/PlayerTestApi.h"
+
+class TKORU;
 
 namespace korutest {
 
@@ -32,10 +35,8 @@ class PresenterScope {
   std::shared_ptr<win::Presenter> previous_;
 };
 
-// Dispatches every message waiting for the calling thread.
-void PumpMessages();
-// Pumps until `done` holds, for up to five seconds of real time.
-bool PumpUntil(const std::function<bool()>& done);
+using koru::test::PumpMessages;
+using koru::test::PumpUntil;
 
 // A top-level window of the player's class that records the messages
 // posted or sent to it.
@@ -60,5 +61,25 @@ class PlayerWindow {
 // Writes the player's path where the component looks for it.
 void SetAppPath(const std::string& exePath);
 void SetUserPath(const std::string& exePath);
+
+// The calls of an operation, as the player's log shows their arguments.
+std::vector<std::string> ArgumentsOf(koru::test::TestPlayer& player, const std::string& operation);
+// The operations called, in order.
+std::vector<std::string> Operations(koru::test::TestPlayer& player);
+
+// A test with COM initialised on its thread, dialogs answered by script and
+// the stand-in player running on a thread of its own.
+class KoruPlayerTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  void StartPlayer(koru::PlayerOptions options = {});
+  // A component created after the player started, bound to it.
+  TKORU& BoundKoru();
+
+  PresenterScope presenter_;
+  std::unique_ptr<koru::test::TestPlayer> player_;
+  std::unique_ptr<TKORU> koru_;
+};
 
 }  // namespace korutest
