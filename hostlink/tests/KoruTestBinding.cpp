@@ -17,7 +17,7 @@ using korutest::KoruPlayerTest;
 using korutest::Operations;
 using korutest::PlayerWindow;
 using korutest::PumpMessages;
-using korutest::PumpUntil;
+using korutest::WaitFor;
 
 namespace {
 
@@ -193,19 +193,17 @@ TEST_F(KoruBind, TheOpenNotificationBindsWhenAutoLinkIsSet) {
   TKORU koru(nullptr);
   BindEvents events(koru);
   // The player answers the greeting broadcast at construction with "open".
-  ASSERT_TRUE(PumpUntil([&] { return koru.Bound; }));
+  ASSERT_TRUE(WaitFor([&] { return koru.Bound; }));
   EXPECT_EQ(events.entries, std::vector<std::string>{"Bind(bound)"});
 }
 
 TEST_F(KoruBind, CloseFromThePlayerUnbinds) {
   TKORU& koru = BoundKoru();
-  BindEvents events(koru);
-  bool closed = false;
-  koru.OnClose = [&](TObject*) { closed = koru.PlayerHandle == nullptr && !koru.Bound; };
+  koru.OnUnbind = [this](TObject*) { seen_.push_back("unbind"); };
+  koru.OnClose = [this, &koru](TObject*) { seen_.push_back(koru.PlayerHandle || koru.Bound ? "?" : "close"); };
   player_.reset();  // the player quits and tells its plug-ins
-  ASSERT_TRUE(PumpUntil([&] { return !koru.Bound; }));
-  EXPECT_TRUE(closed);
-  EXPECT_EQ(events.entries, std::vector<std::string>{"Unbind(unbound)"});
+  ASSERT_TRUE(WaitFor([&] { return !koru.Bound; }));
+  EXPECT_EQ(seen_, (std::vector<std::string>{"unbind", "close"}));
 }
 
 TEST_F(KoruBind, TheCloseNotificationUnbindsWithoutAHandler) {
@@ -216,13 +214,12 @@ TEST_F(KoruBind, TheCloseNotificationUnbindsWithoutAHandler) {
 
 TEST_F(KoruBind, AbortRunsTheEventThenUnbinds) {
   TKORU& koru = BoundKoru();
-  std::vector<std::string> seen;
-  koru.OnAbort = [&](TObject*) { seen.push_back(koru.Aborting && koru.Bound ? "abort while bound" : "?"); };
-  koru.OnUnbind = [&](TObject*) { seen.push_back(koru.Aborting ? "?" : "unbind"); };
+  koru.OnAbort = [this, &koru](TObject*) { seen_.push_back(koru.Aborting && koru.Bound ? "abort while bound" : "?"); };
+  koru.OnUnbind = [this, &koru](TObject*) { seen_.push_back(koru.Aborting ? "?" : "unbind"); };
   koru.Abort();
   EXPECT_EQ(ArgumentsOf(*player_, "Abort"), std::vector<std::string>{std::to_string(win::HandleId(koru.WindowHandle))});
-  ASSERT_TRUE(PumpUntil([&] { return !koru.Bound; }));
-  EXPECT_EQ(seen, (std::vector<std::string>{"abort while bound", "unbind"}));
+  ASSERT_TRUE(WaitFor([&] { return !koru.Bound; }));
+  EXPECT_EQ(seen_, (std::vector<std::string>{"abort while bound", "unbind"}));
   EXPECT_EQ(koru.PlayerHandle, nullptr);
   EXPECT_FALSE(koru.Aborting);
 }

@@ -79,6 +79,8 @@ void SetAppPath(const std::string& exePath) {
 
 void SetUserPath(const std::string& exePath) { SetDefaultValue(win::HKEY_CURRENT_USER, "Software\\TOSKA\\KORU", exePath); }
 
+bool WaitFor(const std::function<bool()>& done) { return koru::test::PumpUntil(done, 20000); }
+
 std::vector<std::string> ArgumentsOf(koru::test::TestPlayer& player, const std::string& operation) {
   std::vector<std::string> arguments;
   for (const koru::CallRecord& call : player.Calls().CallsOf(operation)) arguments.push_back(call.arguments);

@@ -36,7 +36,9 @@ class PresenterScope {
 };
 
 using koru::test::PumpMessages;
-using koru::test::PumpUntil;
+// Pumps until `done` holds, for up to 20 s of real time: generous, for a
+// loaded machine.
+bool WaitFor(const std::function<bool()>& done);
 
 // A top-level window of the player's class that records the messages
 // posted or sent to it.
@@ -78,6 +80,8 @@ class KoruPlayerTest : public ::testing::Test {
   TKORU& BoundKoru();
 
   PresenterScope presenter_;
+  // What the tests' event handlers saw; outlives the component.
+  std::vector<std::string> seen_;
   std::unique_ptr<koru::test::TestPlayer> player_;
   std::unique_ptr<TKORU> koru_;
 };
