@@ -112,22 +112,6 @@ win::HWND WindowFromLong(win::LONG value) { return win::HandleFromId<win::HWND>(
 
 // ---- Records of the player -------------------------------------------------
 
-void ApplyFont(TKORUFont& font, const WideString& name, win::LONG charset, win::LONG size, win::LONG style,
-               win::LONG color) {
-  font.Name = name.Ansi();
-  font.Charset = win::LOBYTE(static_cast<win::DWORD>(charset));
-  if (size < 0)
-    font.Height = size;
-  else
-    font.SetSize(size);
-  font.Style = {};
-  if (style & kStyleBold) font.Style.Include(TKORUFont::fsBold);
-  if (style & kStyleItalic) font.Style.Include(TKORUFont::fsItalic);
-  if (style & kStyleUnderline) font.Style.Include(TKORUFont::fsUnderline);
-  if (style & kStyleStrikeOut) font.Style.Include(TKORUFont::fsStrikeOut);
-  font.Color = static_cast<win::COLORREF>(color);
-}
-
 // The out-values of a text record that display texts and lyrics lines share.
 struct TextRecord {
   WideString text;
@@ -144,7 +128,7 @@ struct TextRecord {
     lyrics.Text = text.Ansi();
     lyrics.Alignment = win::LOBYTE(static_cast<win::DWORD>(alignment));
     lyrics.WordWrap = wordWrap != 0;
-    ApplyFont(*lyrics.Font, fontName, charset, size, style, fontColor);
+    ApplyPlayerFont(*lyrics.Font, fontName.Ansi(), charset, size, style, fontColor);
     lyrics.Color = static_cast<win::COLORREF>(backColor);
   }
 };
@@ -229,6 +213,22 @@ int TKORUFont::GetSize() const {
 void TKORUFont::SetSize(int Value) {
   const int scaled = Value * PixelsPerInch;
   Height = -((scaled + (scaled < 0 ? -72 : 72) / 2) / 72);
+}
+
+void ApplyPlayerFont(TKORUFont& Font, const std::string& Name, win::LONG Charset, win::LONG Size, win::LONG Style,
+                     win::LONG Color) {
+  Font.Name = Name;
+  Font.Charset = win::LOBYTE(static_cast<win::DWORD>(Charset));
+  if (Size < 0)
+    Font.Height = Size;
+  else
+    Font.SetSize(Size);
+  Font.Style = {};
+  if (Style & kStyleBold) Font.Style.Include(TKORUFont::fsBold);
+  if (Style & kStyleItalic) Font.Style.Include(TKORUFont::fsItalic);
+  if (Style & kStyleUnderline) Font.Style.Include(TKORUFont::fsUnderline);
+  if (Style & kStyleStrikeOut) Font.Style.Include(TKORUFont::fsStrikeOut);
+  Font.Color = static_cast<win::COLORREF>(Color);
 }
 
 // ---- TLyrics -----------------------------------------------------------------
@@ -1307,7 +1307,7 @@ TKORUFont* TKORU::GetFont(int Index) {
   win::LONG style = 0;
   win::LONG color = 0;
   control->GetFont(Index, name.Out(), &charset, &size, &style, &color);
-  ApplyFont(*Font, name, charset, size, style, color);
+  ApplyPlayerFont(*Font, name.Ansi(), charset, size, style, color);
   return Font.get();
 }
 

@@ -45,6 +45,12 @@ class TKORUFont : public TPersistent {
   win::COLORREF Color;
 };
 
+// A font record of the player applied to a font: the character set's low
+// byte; a negative size as the height in pixels, any other as points; the
+// style flags 1 bold, 2 italic, 4 underline and 8 strike-out (others ignored).
+void ApplyPlayerFont(TKORUFont& Font, const std::string& Name, win::LONG Charset, win::LONG Size, win::LONG Style,
+                     win::LONG Color);
+
 // The information of one play-list track; a cleared record has empty texts
 // and zero numbers.
 struct TTrackInfo {
