@@ -26,3 +26,8 @@ inline constexpr char SIniFileWriteError[] = "Unable to write to %s";
 
 inline constexpr char SOSError[] = "System Error.  Code: %d.\r\n%s";
 inline constexpr char SUnkOSError[] = "A call to an OS function failed";
+
+inline constexpr char SRegCreateFailed[] = "Failed to create key %s";
+inline constexpr char SRegSetDataFailed[] = "Failed to set data for '%s'";
+inline constexpr char SRegGetDataFailed[] = "Failed to get data for '%s'";
+inline constexpr char SInvalidRegType[] = "Invalid data type for '%s'";

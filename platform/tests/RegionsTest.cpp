@@ -5,18 +5,7 @@
 #include "platform/Errors.h"
 #include "platform/FaultInjection.h"
 #include "platform/Regions.h"
-
-namespace win {
-
-// Found by argument lookup for the comparisons and messages of the tests.
-bool operator==(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-void PrintTo(const RECT& r, std::ostream* os) {
-  *os << "(" << r.left << "," << r.top << "," << r.right << "," << r.bottom << ")";
-}
-
-}  // namespace win
+#include "testsupport/WinPrint.h"
 
 using namespace win;
 
