@@ -31,3 +31,12 @@ inline constexpr char SRegCreateFailed[] = "Failed to create key %s";
 inline constexpr char SRegSetDataFailed[] = "Failed to set data for '%s'";
 inline constexpr char SRegGetDataFailed[] = "Failed to get data for '%s'";
 inline constexpr char SInvalidRegType[] = "Invalid data type for '%s'";
+
+inline constexpr char SNoCanvasHandle[] = "Canvas does not allow drawing";
+inline constexpr char SOutOfResources[] = "Out of system resources";
+inline constexpr char SInvalidBitmap[] = "Bitmap image is not valid";
+inline constexpr char SInvalidImageSize[] = "Invalid image size";
+inline constexpr char SScanLine[] = "Scan line index out of range";
+inline constexpr char SUnknownExtension[] = "Unknown picture file extension (.%s)";
+inline constexpr char SVBitmaps[] = "Bitmaps";
+inline constexpr char SImageIndexError[] = "Invalid ImageList Index";
