@@ -44,3 +44,12 @@ inline constexpr char SMsgDlgConfirm[] = "確認";
 
 inline constexpr char SUnknownException[] = "Exception of an unknown kind";
 inline constexpr char SNoTimers[] = "Not enough timers available";
+
+inline constexpr char SNoCanvasHandle[] = "Canvas does not allow drawing";
+inline constexpr char SOutOfResources[] = "Out of system resources";
+inline constexpr char SInvalidBitmap[] = "Bitmap image is not valid";
+inline constexpr char SInvalidImageSize[] = "Invalid image size";
+inline constexpr char SScanLine[] = "Scan line index out of range";
+inline constexpr char SUnknownExtension[] = "Unknown picture file extension (.%s)";
+inline constexpr char SVBitmaps[] = "Bitmaps";
+inline constexpr char SImageIndexError[] = "Invalid ImageList Index";
