@@ -31,3 +31,25 @@ inline constexpr char SRegCreateFailed[] = "Failed to create key %s";
 inline constexpr char SRegSetDataFailed[] = "Failed to set data for '%s'";
 inline constexpr char SRegGetDataFailed[] = "Failed to get data for '%s'";
 inline constexpr char SInvalidRegType[] = "Invalid data type for '%s'";
+
+inline constexpr char SThreadCreateError[] = "Thread creation error: %d";
+inline constexpr char SCheckSynchronizeError[] = "CheckSynchronize called from thread $%x, which is NOT the main thread";
+inline constexpr char SThreadWaitForItself[] = "A thread cannot wait for itself";
+
+// UTF-8 here; callers take them to code page 932 with SJ.
+inline constexpr char SMsgDlgWarning[] = "警告";
+inline constexpr char SMsgDlgError[] = "エラー";
+inline constexpr char SMsgDlgInformation[] = "情報";
+inline constexpr char SMsgDlgConfirm[] = "確認";
+
+inline constexpr char SUnknownException[] = "Exception of an unknown kind";
+inline constexpr char SNoTimers[] = "Not enough timers available";
+
+inline constexpr char SNoCanvasHandle[] = "Canvas does not allow drawing";
+inline constexpr char SOutOfResources[] = "Out of system resources";
+inline constexpr char SInvalidBitmap[] = "Bitmap image is not valid";
+inline constexpr char SInvalidImageSize[] = "Invalid image size";
+inline constexpr char SScanLine[] = "Scan line index out of range";
+inline constexpr char SUnknownExtension[] = "Unknown picture file extension (.%s)";
+inline constexpr char SVBitmaps[] = "Bitmaps";
+inline constexpr char SImageIndexError[] = "Invalid ImageList Index";

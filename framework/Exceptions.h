@@ -125,3 +125,10 @@ class EOleException : public EOleSysError {
   std::string Source;
   std::string HelpFile;
 };
+
+// An operation that the object's present state does not allow (a canvas
+// without a device context, a bad image index).
+class EInvalidOperation : public Exception {
+ public:
+  using Exception::Exception;
+};

@@ -17,7 +17,7 @@ DcState DefaultState() {
   DcState s;
   s.brush = Hold<BrushObject>(GetStockObject(WHITE_BRUSH));
   s.pen = Hold<PenObject>(GetStockObject(BLACK_PEN));
-  s.font = Hold<FontObject>(GetStockObject(SYSTEM_FONT));
+  s.font = Hold<LogicalFontObject>(DefaultGuiFont());
   s.palette = Hold<PaletteObject>(GetStockObject(DEFAULT_PALETTE));
   return s;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Bitmaps.h"
+#include "platform/Fonts.h"
 #include "platform/Gdi.h"
 #include "platform/Palettes.h"
 #include "platform/Regions.h"
@@ -145,7 +146,7 @@ HDC CreateViewDC(std::shared_ptr<DcViewSource> source);
 struct DcState {
   Held<BrushObject> brush;
   Held<PenObject> pen;
-  Held<FontObject> font;
+  Held<LogicalFontObject> font;
   Held<PaletteObject> palette;
   Held<BitmapObject> bitmap;  // memory DCs only
   COLORREF textColor = RGB(0, 0, 0);
@@ -153,6 +154,7 @@ struct DcState {
   int bkMode = OPAQUE;
   int rop2 = R2_COPYPEN;
   int stretchMode = BLACKONWHITE;
+  UINT textAlign = 0;  // TA_TOP | TA_LEFT | TA_NOUPDATECP
   POINT viewportOrg{0, 0};
   POINT windowOrg{0, 0};
   POINT penPos{0, 0};

@@ -392,17 +392,23 @@ class FindSearch : public detail::HandleObject {
       const FoundEntry& entry = entries_[next_++];
       HostStatus status;
       const std::string host = folder_ + "/" + entry.hostName;
-      if (!StatPath(host, &status) && !StatLink(host, &status)) continue;  // gone, or a dangling link
-      Fill(entry, status, data);
+      if (!StatLink(host, &status)) continue;  // gone
+      const bool link = S_ISLNK(status.mode);
+      if (link) StatPath(host, &status);  // a dangling link keeps its own status
+      Fill(entry, status, link, data);
       return true;
     }
     return false;
   }
 
  private:
-  static void Fill(const FoundEntry& entry, const HostStatus& status, WIN32_FIND_DATAA* data) {
+  static void Fill(const FoundEntry& entry, const HostStatus& status, bool link, WIN32_FIND_DATAA* data) {
     std::memset(data, 0, sizeof *data);
     data->dwFileAttributes = AttributesOf(status, entry.hostName);
+    if (link) {
+      data->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+      data->dwReserved0 = IO_REPARSE_TAG_SYMLINK;
+    }
     data->ftCreationTime = status.creation;
     data->ftLastAccessTime = status.lastAccess;
     data->ftLastWriteTime = status.lastWrite;
@@ -654,9 +660,10 @@ DWORD GetFileAttributesA(LPCSTR path) {
   std::string host, full;
   if (!ResolveHost(path, &host, &full)) return INVALID_FILE_ATTRIBUTES;
   HostStatus status;
-  if (!StatPath(host, &status) && !StatLink(host, &status))
-    return Fail(ErrorFromErrno(errno, host), INVALID_FILE_ATTRIBUTES);
-  return AttributesOf(status, LastName(full));
+  if (!StatLink(host, &status)) return Fail(ErrorFromErrno(errno, host), INVALID_FILE_ATTRIBUTES);
+  const bool link = S_ISLNK(status.mode);
+  if (link) StatPath(host, &status);  // a dangling link keeps its own status
+  return AttributesOf(status, LastName(full)) | (link ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
 }
 
 BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) {

@@ -17,6 +17,7 @@ constexpr DWORD FILE_ATTRIBUTE_SYSTEM = 0x04;
 constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
 constexpr DWORD FILE_ATTRIBUTE_ARCHIVE = 0x20;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD FILE_ATTRIBUTE_REPARSE_POINT = 0x400;
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 
 struct WIN32_FIND_DATAA {
@@ -45,10 +46,15 @@ static_assert(offsetof(WIN32_FIND_DATAA, cFileName) == 44);
 static_assert(offsetof(WIN32_FIND_DATAA, cAlternateFileName) == 304);
 static_assert(sizeof(WIN32_FIND_DATAA) == 320);
 
+// The reparse tag of a symbolic link, in the dwReserved0 of its find data.
+constexpr DWORD IO_REPARSE_TAG_SYMLINK = 0xA000000C;
+
 // Read-only comes from the host's write permission for this user (for the
 // superuser, from whether any write bit is set); hidden marks names that
 // start with '.'; archive marks regular files; devices, pipes and sockets
-// are system files.
+// are system files. A symbolic link is a reparse point with the other
+// attributes of what it names (its own where it names nothing), so that a
+// walk over folders can keep out of link loops.
 DWORD GetFileAttributesA(LPCSTR path);
 // Only read-only can be changed: it clears the write bits, and clearing it
 // gives the owner the write bit back. Other bits are accepted and ignored.

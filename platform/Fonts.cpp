@@ -64,9 +64,10 @@ std::shared_ptr<const detail::Font> CreateRealizedFont(const LOGFONTA& font, boo
   return std::make_shared<detail::Font>(font, std::move(primary), std::move(companion));
 }
 
-HFONT AddFont(const LOGFONTA& font) {
+HFONT AddFont(const LOGFONTA& font, bool stock = false) {
   auto object = std::make_shared<detail::LogicalFontObject>(Normalized(font));
-  return HandleFromId<HFONT>(detail::HandleTable::Insert(std::move(object)));
+  object->stock = stock;
+  return detail::AddObject<HFONT>(std::move(object));
 }
 
 LOGFONTA StockLogFont(LONG height, const char* faceUtf8) {
@@ -181,18 +182,25 @@ std::shared_ptr<const Font> RealizeFont(const LOGFONTA& logFont) {
   return slot;
 }
 
+int LogicalFontObject::Describe(int size, void* out) const {
+  if (!out) return sizeof(LOGFONTA);
+  int n = std::min<int>(size, sizeof(LOGFONTA));
+  std::memcpy(out, &logFont, n);
+  return n;
+}
+
 std::shared_ptr<const Font> FontFromHandle(HFONT font) {
   auto object = HandleTable::Get<LogicalFontObject>(font);
   return object ? RealizeFont(object->logFont) : nullptr;
 }
 
 HFONT DefaultGuiFont() {
-  static const HFONT font = AddFont(StockLogFont(kDefaultFontHeight, "ＭＳ Ｐゴシック"));
+  static const HFONT font = AddFont(StockLogFont(kDefaultFontHeight, "ＭＳ Ｐゴシック"), true);
   return font;
 }
 
 HFONT SystemFont() {
-  static const HFONT font = AddFont(StockLogFont(16, "System"));
+  static const HFONT font = AddFont(StockLogFont(16, "System"), true);
   return font;
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Gdi.h"
 #include "platform/Handles.h"
 #include "platform/Typefaces.h"
 #include "platform/Types.h"
@@ -167,11 +168,14 @@ class Font {
 // The realised font of a logical font. Logical fonts that are alike share one.
 std::shared_ptr<const Font> RealizeFont(const LOGFONTA& logFont);
 
-// The object behind an HFONT.
-class LogicalFontObject : public HandleObject {
+// The object behind an HFONT. Deleting it only drops the handle: the
+// realised font stays cached for the logical fonts alike.
+class LogicalFontObject : public GdiObject {
  public:
   explicit LogicalFontObject(const LOGFONTA& font) : logFont(font) {}
   HandleKind Kind() const override { return HandleKind::Font; }
+  // GetObjectA answers the LOGFONTA.
+  int Describe(int size, void* out) const override;
   LOGFONTA logFont;
 };
 

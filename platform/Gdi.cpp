@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "platform/Errors.h"
+#include "platform/Fonts.h"
 #include "platform/Palettes.h"
 
 namespace win {
@@ -43,12 +44,6 @@ HPEN CreateStockPen(UINT style, COLORREF color) {
   return AddObject<HPEN>(pen);
 }
 
-HFONT CreateStockFont() {
-  auto font = std::make_shared<detail::FontObject>();
-  font->stock = true;
-  return AddObject<HFONT>(font);
-}
-
 HBRUSH CreateStockNullBrush() {
   auto brush = std::make_shared<detail::BrushObject>(LOGBRUSH{BS_NULL, 0, 0});
   brush->stock = true;
@@ -67,9 +62,12 @@ struct StockObjects {
     objects[WHITE_PEN] = CreateStockPen(PS_SOLID, RGB(255, 255, 255));
     objects[BLACK_PEN] = CreateStockPen(PS_SOLID, RGB(0, 0, 0));
     objects[NULL_PEN] = CreateStockPen(PS_NULL, RGB(0, 0, 0));
-    objects[SYSTEM_FONT] = CreateStockFont();
+    for (int font : {OEM_FIXED_FONT, ANSI_FIXED_FONT, ANSI_VAR_FONT, SYSTEM_FONT, DEVICE_DEFAULT_FONT,
+                     SYSTEM_FIXED_FONT}) {
+      objects[font] = detail::SystemFont();
+    }
     objects[DEFAULT_PALETTE] = detail::DefaultPalette();
-    objects[DEFAULT_GUI_FONT] = CreateStockFont();
+    objects[DEFAULT_GUI_FONT] = detail::DefaultGuiFont();
   }
 };
 

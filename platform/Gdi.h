@@ -1,7 +1,6 @@
 // The graphics objects of the platform: the common base of every object that
-// DeleteObject deletes, the stock objects, brushes, pens and the font
-// placeholder that the text support builds on. Device contexts, bitmaps,
-// palettes and regions have units of their own.
+// DeleteObject deletes, the stock objects, brushes and pens. Fonts, device
+// contexts, bitmaps, palettes and regions have units of their own.
 #pragma once
 
 #include <memory>
@@ -30,8 +29,13 @@ constexpr int HOLLOW_BRUSH = NULL_BRUSH;
 constexpr int WHITE_PEN = 6;
 constexpr int BLACK_PEN = 7;
 constexpr int NULL_PEN = 8;
+constexpr int OEM_FIXED_FONT = 10;
+constexpr int ANSI_FIXED_FONT = 11;
+constexpr int ANSI_VAR_FONT = 12;
 constexpr int SYSTEM_FONT = 13;
+constexpr int DEVICE_DEFAULT_FONT = 14;
 constexpr int DEFAULT_PALETTE = 15;
+constexpr int SYSTEM_FIXED_FONT = 16;
 constexpr int DEFAULT_GUI_FONT = 17;
 
 // Object types of GetCurrentObject.
@@ -67,6 +71,8 @@ struct LOGPEN {
   COLORREF lopnColor;
 };
 
+// The stock fonts other than DEFAULT_GUI_FONT all answer the system font,
+// the nearest of the two faces the platform keeps.
 HGDIOBJ GetStockObject(int index);
 HBRUSH CreateSolidBrush(COLORREF color);
 HBRUSH CreateBrushIndirect(const LOGBRUSH* brush);
@@ -110,13 +116,6 @@ class PenObject : public GdiObject {
   int Describe(int size, void* out) const override;
   bool IsNull() const { return logPen.lopnStyle == PS_NULL; }
   LOGPEN logPen;
-};
-
-// A font as far as device contexts need one: something to select and give
-// back. The text support adds the logical font and the face behind it.
-class FontObject : public GdiObject {
- public:
-  HandleKind Kind() const override { return HandleKind::Font; }
 };
 
 // Puts a new object into the handle table and answers its handle.

@@ -377,8 +377,6 @@ bool MessageFilter::Accepts(HWND hwnd, UINT message) const {
 
 void EnsureMessageQueue() { ThisQueue(); }
 
-bool NextPaintMessageLocked(DWORD, const MessageFilter&, MSG&) { return false; }
-
 void NoteQueueChangeLocked(DWORD threadId, UINT queueStates) {
   if (auto q = FindQueueLocked(threadId)) q->newStates |= queueStates;
 }
@@ -595,15 +593,7 @@ DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD ms, 
   }
   std::vector<std::shared_ptr<detail::KernelObject>> objects;
   DWORD poll = INFINITE;
-  for (DWORD i = 0; i < count; ++i) {
-    auto object = detail::HandleTable::Get<detail::KernelObject>(handles[i]);
-    if (!object) {
-      SetLastError(ERROR_INVALID_HANDLE);
-      return WAIT_FAILED;
-    }
-    poll = std::min(poll, object->PollIntervalMs());
-    objects.push_back(std::move(object));
-  }
+  if (!detail::CollectWaitObjects(count, handles, objects, poll)) return WAIT_FAILED;
   detail::Queue& q = detail::ThisQueue();
   detail::NoteIdle();
   const DWORD self = GetCurrentThreadId();

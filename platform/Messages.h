@@ -173,7 +173,7 @@ void EnsureMessageQueue();
 // With KernelMutex held: a WM_PAINT for a window of the thread that the
 // filter accepts and that needs painting, asked for after the posted
 // messages and before the timers (it is not removed: it comes again until
-// the window is painted). Painting is not kept yet, so there is none.
+// the window is painted), parents before children. Painting.cpp keeps it.
 // Whoever marks a window as needing paint calls NoteQueueChangeLocked with
 // QS_PAINT and then WakeAll.
 bool NextPaintMessageLocked(DWORD threadId, const MessageFilter& filter, MSG& msg);

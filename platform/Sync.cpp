@@ -58,6 +58,24 @@ HANDLE CreateEventA(LPSECURITY_ATTRIBUTES, BOOL manualReset, BOOL initialState, 
 BOOL SetEvent(HANDLE h) { return SetEventState(h, true); }
 BOOL ResetEvent(HANDLE h) { return SetEventState(h, false); }
 
+namespace detail {
+
+bool CollectWaitObjects(DWORD count, const HANDLE* handles, std::vector<std::shared_ptr<KernelObject>>& objects,
+                        DWORD& pollMs) {
+  for (DWORD i = 0; i < count; ++i) {
+    auto object = HandleTable::Get<KernelObject>(handles[i]);
+    if (!object) {
+      SetLastError(ERROR_INVALID_HANDLE);
+      return false;
+    }
+    pollMs = std::min(pollMs, object->PollIntervalMs());
+    objects.push_back(std::move(object));
+  }
+  return true;
+}
+
+}  // namespace detail
+
 DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD ms) {
   if (count == 0 || count > MAXIMUM_WAIT_OBJECTS) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -65,15 +83,7 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, D
   }
   std::vector<std::shared_ptr<detail::KernelObject>> objects;
   DWORD poll = INFINITE;
-  for (DWORD i = 0; i < count; ++i) {
-    auto object = detail::HandleTable::Get<detail::KernelObject>(handles[i]);
-    if (!object) {
-      SetLastError(ERROR_INVALID_HANDLE);
-      return WAIT_FAILED;
-    }
-    poll = std::min(poll, object->PollIntervalMs());
-    objects.push_back(std::move(object));
-  }
+  if (!detail::CollectWaitObjects(count, handles, objects, poll)) return WAIT_FAILED;
   const DWORD self = GetCurrentThreadId();
   const ULONGLONG deadline = detail::DeadlineAfter(ms);
   DWORD result = WAIT_TIMEOUT;

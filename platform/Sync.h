@@ -2,6 +2,9 @@
 // change notifications), the waits themselves, and thread and process ids.
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include "platform/Handles.h"
 #include "platform/Types.h"
 
@@ -49,6 +52,11 @@ class KernelObject : public HandleObject {
   // are polled this often while waited on.
   virtual DWORD PollIntervalMs() const { return INFINITE; }
 };
+
+// The objects behind wait handles and the shortest poll interval among
+// them; false with ERROR_INVALID_HANDLE when a handle names no waitable object.
+bool CollectWaitObjects(DWORD count, const HANDLE* handles, std::vector<std::shared_ptr<KernelObject>>& objects,
+                        DWORD& pollMs);
 
 }  // namespace detail
 }  // namespace win

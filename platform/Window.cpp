@@ -9,6 +9,7 @@
 
 #include "platform/Errors.h"
 #include "platform/Messages.h"
+#include "platform/Painting.h"
 #include "platform/Screen.h"
 #include "platform/Sync.h"
 #include "platform/Text.h"
@@ -550,6 +551,8 @@ Window* LiveWindowLocked(HWND hwnd) {
   return w->life == Life::Destroyed ? nullptr : w;
 }
 
+Window* DesktopLocked() { return State().desktop.get(); }
+
 std::vector<HWND> TopLevelWindowsLocked() {
   std::vector<HWND> handles;
   for (auto& w : State().desktop->children) handles.push_back(w->handle);
@@ -752,6 +755,11 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
                                    static_cast<int>(std::min<WPARAM>(wParam, INT_MAX)));
     case WM_GETTEXTLENGTH:
       return static_cast<LRESULT>(detail::TextOf(hwnd).size());
+    case WM_PAINT:
+      detail::ValidateByPainting(hwnd);
+      return 0;
+    case WM_ERASEBKGND:
+      return detail::EraseWithClassBackground(hwnd, reinterpret_cast<HDC>(wParam));
     case WM_WINDOWPOSCHANGED:
       detail::ReportWindowPosChanged(hwnd, *reinterpret_cast<const WINDOWPOS*>(lParam));
       return 0;
@@ -1176,11 +1184,16 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   WINDOWPOS pos{hwnd, insertAfter, x, y, cx, cy, flags};
   if (!(flags & SWP_NOSENDCHANGING)) SendMessageA(hwnd, WM_WINDOWPOSCHANGING, 0, reinterpret_cast<LPARAM>(&pos));
   bool activate = false;
+  RECT oldRect{};
+  bool wasShown = false;
   if (!detail::WithWindow(hwnd, [&](Window& w) {
+        oldRect = w.windowRect;
+        wasShown = detail::IsShownLocked(&w);
         detail::ApplyWindowPosLocked(&w, pos);
         activate = !(pos.flags & SWP_NOACTIVATE) && detail::IsTopLevel(&w) && (w.style & WS_VISIBLE);
       }))
     return FALSE;
+  if (!(flags & SWP_NOREDRAW)) detail::NoteWindowPlaced(hwnd, oldRect, wasShown);
   SendMessageA(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
   if (activate) detail::Activate(hwnd, false);
   return TRUE;

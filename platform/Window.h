@@ -328,6 +328,8 @@ class Window final : public HandleObject {
 // (it may be inside CreateWindowExA or DestroyWindow), or null for a stale
 // handle, a pseudo-handle or null.
 Window* LiveWindowLocked(HWND hwnd);
+// With KernelMutex held: the desktop window's record.
+Window* DesktopLocked();
 // With KernelMutex held: the top-level windows (the desktop's children) in z-order.
 std::vector<HWND> TopLevelWindowsLocked();
 // With KernelMutex held: whether `hwnd` is `ancestor` or lies below it.

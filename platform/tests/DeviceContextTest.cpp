@@ -66,7 +66,7 @@ TEST(MemoryDC, StartsWithTheDefaultObjectsAndAttributes) {
   HDC dc = CreateCompatibleDC(nullptr);
   EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), GetStockObject(WHITE_BRUSH));
   EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), GetStockObject(BLACK_PEN));
-  EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), GetStockObject(SYSTEM_FONT));
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), GetStockObject(DEFAULT_GUI_FONT));
   EXPECT_EQ(GetCurrentObject(dc, OBJ_PAL), GetStockObject(DEFAULT_PALETTE));
   BITMAP bm;
   GetObjectA(GetCurrentObject(dc, OBJ_BITMAP), sizeof bm, &bm);

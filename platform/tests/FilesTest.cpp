@@ -208,6 +208,33 @@ TEST_F(FilesTest, FindListsMatchingEntriesInNameOrder) {
   EXPECT_EQ(sub[2].attributes, FILE_ATTRIBUTE_ARCHIVE);
 }
 
+TEST_F(FilesTest, SymbolicLinksAreReparsePoints) {
+  Folder("real");
+  Write("real/a.txt", "abc");
+  std::filesystem::create_directory_symlink(Host("real"), Host("loop"));
+  std::filesystem::create_symlink(Host("real/a.txt"), Host("file-link"));
+  std::filesystem::create_symlink(Host("nowhere"), Host("dangling"));
+
+  // A link has the attributes, size and times of what it names.
+  EXPECT_EQ(GetFileAttributesA("T:\\loop"), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+  EXPECT_EQ(GetFileAttributesA("T:\\file-link"), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT);
+  EXPECT_EQ(GetFileAttributesA("T:\\dangling"), FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT);
+  EXPECT_EQ(GetFileAttributesA("T:\\real"), FILE_ATTRIBUTE_DIRECTORY);
+
+  WIN32_FIND_DATAA data;
+  HANDLE h = FindFirstFileA("T:\\file-link", &data);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(data.dwFileAttributes, FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT);
+  EXPECT_EQ(data.dwReserved0, IO_REPARSE_TAG_SYMLINK);
+  EXPECT_EQ(data.nFileSizeLow, 3u);
+  FindClose(h);
+  h = FindFirstFileA("T:\\real", &data);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(data.dwFileAttributes, FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(data.dwReserved0, 0u);
+  FindClose(h);
+}
+
 TEST_F(FilesTest, FindFailuresAndHandles) {
   Write("a.txt", "x");
   WIN32_FIND_DATAA data;

@@ -1,10 +1,6 @@
 // Runs the file-association tool as a person would, against this test's prefix.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -12,6 +8,7 @@
 #include "platform/Registry.h"
 #include "platform/Text.h"
 #include "registry/tests/RegistrySnapshot.h"
+#include "testsupport/RunProgram.h"
 #include "testsupport/TempDir.h"
 
 using namespace win;
@@ -19,24 +16,7 @@ using testsupport::SnapshotAll;
 
 namespace {
 
-struct Result {
-  int exitCode;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::string ShellQuoted(const std::string& arg) {
-  std::string quoted = "'";
-  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+using Result = testsupport::ProgramResult;
 
 void Put(const std::string& path, const std::string& value, DWORD type = REG_SZ) {
   HKEY key = nullptr;
@@ -60,13 +40,7 @@ std::string Get(const std::string& path, const char* name = "") {
 
 class Winassoc : public testing::Test {
  protected:
-  Result Run(const std::vector<std::string>& args) {
-    std::string command = WINASSOC_PATH;
-    for (const std::string& arg : args) command += " " + ShellQuoted(arg);
-    command += " </dev/null >" + dir / "out" + " 2>" + dir / "err";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir / "out"), ReadFile(dir / "err")};
-  }
+  Result Run(const std::vector<std::string>& args) { return testsupport::RunProgram(WINASSOC_PATH, args, dir.path()); }
 
   testsupport::TempDir dir;
 };

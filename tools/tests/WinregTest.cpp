@@ -1,50 +1,25 @@
 // Runs the registry tool as a person would, against this test's prefix.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/Errors.h"
 #include "platform/Registry.h"
 #include "platform/Text.h"
+#include "testsupport/RunProgram.h"
 #include "testsupport/TempDir.h"
 
 using namespace win;
 
 namespace {
 
-struct Result {
-  int exitCode;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::string ShellQuoted(const std::string& arg) {
-  std::string quoted = "'";
-  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+using Result = testsupport::ProgramResult;
 
 class Winreg : public testing::Test {
  protected:
   Result Run(const std::vector<std::string>& args, const std::string& input = "") {
-    std::string command = WINREG_PATH;
-    for (const std::string& arg : args) command += " " + ShellQuoted(arg);
-    std::ofstream(dir / "in", std::ios::binary) << input;
-    command += " <" + dir / "in" + " >" + dir / "out" + " 2>" + dir / "err";
-    int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir / "out"), ReadFile(dir / "err")};
+    return testsupport::RunProgram(WINREG_PATH, args, dir.path(), input);
   }
 
   testsupport::TempDir dir;
@@ -91,7 +66,7 @@ TEST_F(Winreg, ExportAndImportGiveBackEveryValueExactly) {
 
   const std::string file = dir / "koru.reg";
   ASSERT_EQ(Run({"export", tree, file}).exitCode, 0);
-  const std::string exported = ReadFile(file);
+  const std::string exported = testsupport::ReadWholeFile(file);
   EXPECT_EQ(exported.substr(0, 10), "REGEDIT4\n\n");
   EXPECT_NE(exported.find("@=\"D:\\\\Apps\\\\\\\"KORU\\\".EXE\"\n"), std::string::npos) << exported;
   EXPECT_NE(exported.find("\"DisplayName\"=\"コール\"\n"), std::string::npos) << exported;
