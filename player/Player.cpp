@@ -134,6 +134,7 @@ bool Player::Start() {
   {
     Lock lock(mutex_);
     running_ = true;
+    mainWindow_ = window_->Handle();
   }
   // Plug-in links created before the player started learn of it now.
   notifier_.Post(win::HWND_BROADCAST, kNotifyOpen, Handle());
@@ -160,6 +161,10 @@ void Player::Quit() {
   server_->Disconnect();
   if (classCookie_) win::CoRevokeClassObject(classCookie_);
   classCookie_ = 0;
+  {
+    Lock lock(mutex_);
+    mainWindow_ = nullptr;
+  }
   window_->Destroy();
   win::PostQuitMessage(0);
   Report("KORU closed");
@@ -181,7 +186,10 @@ void Player::Tick() {
   window_->Refresh();
 }
 
-win::HWND Player::MainWindowHandle() const { return window_->Handle(); }
+win::HWND Player::MainWindowHandle() const {
+  Lock lock(mutex_);
+  return mainWindow_;
+}
 
 win::ULONGLONG Player::Now() const { return win::GetTickCount64(); }
 
@@ -328,7 +336,7 @@ win::HRESULT Player::CheckVersion(win::LONG version) const {
   return version >= kOldestPluginVersion && version <= kNewestPluginVersion ? win::S_OK : win::S_FALSE;
 }
 
-win::LONG Player::Handle() const { return static_cast<win::LONG>(win::HandleId(window_->Handle())); }
+win::LONG Player::Handle() const { return static_cast<win::LONG>(win::HandleId(MainWindowHandle())); }
 
 bool Player::Visible() const {
   Lock lock(mutex_);
@@ -673,20 +681,22 @@ win::HRESULT Player::Abort(win::LONG window) {
   notifier_.Post(r->window, kNotifyAbort, 0);
   // The plug-in hears of its abort before it is ended.
   if (plugins_->IsLoaded(r->instance)) {
-    win::PostMessageA(window_->Handle(), kEndPlugin, static_cast<win::WPARAM>(win::HandleId(r->instance)), 0);
+    win::PostMessageA(mainWindow_, kEndPlugin, static_cast<win::WPARAM>(win::HandleId(r->instance)), 0);
   }
   Report(FormatC("plug-in window %d aborted", {window}));
   return win::S_OK;
 }
 
 void Player::Close() {
+  Lock lock(mutex_);
   Report("closing");
-  win::PostMessageA(window_->Handle(), kCloseLater, 0, 0);
+  win::PostMessageA(mainWindow_, kCloseLater, 0, 0);
 }
 
 void Player::ShutDown() {
+  Lock lock(mutex_);
   Report("shutting down");
-  win::PostMessageA(window_->Handle(), kCloseLater, 0, 0);
+  win::PostMessageA(mainWindow_, kCloseLater, 0, 0);
 }
 
 win::HRESULT Player::GetEvent(win::LONG window, win::LONG* mask) {

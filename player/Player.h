@@ -353,6 +353,7 @@ class Player {
   bool running_ = false;
   win::DWORD classCookie_ = 0;
   std::unique_ptr<MainWindow> window_;
+  win::HWND mainWindow_{};  // the window's handle for other threads, while the player runs
   std::unique_ptr<PluginLoader> plugins_;
   KoruServer* server_ = nullptr;  // holds one reference
 };
