@@ -11,6 +11,7 @@
 #include "platform/Drawing.h"
 #include "platform/Raster.h"
 #include "platform/SysColors.h"
+#include "platform/TextDrawing.h"
 #include "platform/Text.h"
 
 namespace {
@@ -359,6 +360,30 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source) 
   win::StretchBlt(handle_, Dest.left, Dest.top, Dest.right - Dest.left, Dest.bottom - Dest.top, Canvas->handle_,
                   Source.left, Source.top, Source.right - Source.left, Source.bottom - Source.top, CopyMode);
   Changed();
+}
+
+void TCanvas::TextOut(int X, int Y, const std::string& Text) {
+  Changing();
+  RequiredState({csHandleValid, csFontValid, csBrushValid});
+  win::TextOutA(handle_, X, Y, Text.data(), static_cast<int>(Text.size()));
+  MoveTo(X + TextWidth(Text), Y);
+  Changed();
+}
+
+void TCanvas::TextRect(const TRect& Rect, int X, int Y, const std::string& Text) {
+  Changing();
+  RequiredState({csHandleValid, csFontValid, csBrushValid});
+  win::UINT options = win::ETO_CLIPPED;
+  if (brush_->Style() != bsClear) options |= win::ETO_OPAQUE;
+  win::ExtTextOutA(handle_, X, Y, options, &Rect, Text.data(), static_cast<win::UINT>(Text.size()), nullptr);
+  Changed();
+}
+
+TSize TCanvas::TextExtent(const std::string& Text) {
+  RequiredState({csHandleValid, csFontValid});
+  TSize size{0, 0};
+  win::GetTextExtentPoint32A(handle_, Text.data(), static_cast<int>(Text.size()), &size);
+  return size;
 }
 
 // ---- TGraphic -----------------------------------------------------------------
