@@ -7,12 +7,12 @@
 #include "framework/Streams.h"
 #include "framework/SysUtils.h"
 #include "platform/DeviceContext.h"
-#include "platform/Fonts.h"
 #include "platform/Drawing.h"
+#include "platform/Fonts.h"
 #include "platform/Raster.h"
 #include "platform/SysColors.h"
-#include "platform/TextDrawing.h"
 #include "platform/Text.h"
+#include "platform/TextDrawing.h"
 
 namespace {
 
@@ -29,10 +29,10 @@ int MulDiv(int a, int b, int c) {
 }
 
 // The ROP2 mode of each pen mode, in the order of TPenMode.
-constexpr int kPenModes[] = {win::R2_BLACK,       win::R2_WHITE,       win::R2_NOP,         win::R2_NOT,
-                             win::R2_COPYPEN,     win::R2_NOTCOPYPEN,  win::R2_MERGEPENNOT, win::R2_MASKPENNOT,
-                             win::R2_MERGENOTPEN, win::R2_MASKNOTPEN,  win::R2_MERGEPEN,    win::R2_NOTMERGEPEN,
-                             win::R2_MASKPEN,     win::R2_NOTMASKPEN,  win::R2_XORPEN,      win::R2_NOTXORPEN};
+constexpr int kPenModes[] = {win::R2_BLACK,       win::R2_WHITE,      win::R2_NOP,         win::R2_NOT,
+                             win::R2_COPYPEN,     win::R2_NOTCOPYPEN, win::R2_MERGEPENNOT, win::R2_MASKPENNOT,
+                             win::R2_MERGENOTPEN, win::R2_MASKNOTPEN, win::R2_MERGEPEN,    win::R2_NOTMERGEPEN,
+                             win::R2_MASKPEN,     win::R2_NOTMASKPEN, win::R2_XORPEN,      win::R2_NOTXORPEN};
 
 template <class H>
 void DeleteHandle(H& handle) {
@@ -61,8 +61,7 @@ void TGraphicsObject::Changed() {
 
 // ---- TFont --------------------------------------------------------------------
 
-TFont::TFont()
-    : name_(SJ("ＭＳ Ｐゴシック")), height_(-12), color_(clWindowText), charset_(win::DEFAULT_CHARSET) {}
+TFont::TFont() : name_(SJ("ＭＳ Ｐゴシック")), height_(-12), color_(clWindowText), charset_(win::DEFAULT_CHARSET) {}
 
 TFont::~TFont() { DeleteHandle(handle_); }
 

@@ -10,8 +10,8 @@
 #include "platform/DeviceContext.h"
 #include "platform/Fonts.h"
 #include "platform/SysColors.h"
-#include "platform/TextDrawing.h"
 #include "platform/Text.h"
+#include "platform/TextDrawing.h"
 #include "testsupport/WinPrint.h"
 
 using graphicstest::Legend;
@@ -76,6 +76,7 @@ TEST(TFont, HandleIsMadeFromTheSettingsAndMadeAnewAfterAChange) {
   font.SetSize(20);
   win::HFONT second = font.Handle();
   EXPECT_NE(second, first);
+  EXPECT_EQ(win::detail::FontFromHandle(first), nullptr);  // deleted
   EXPECT_EQ(win::detail::FontFromHandle(second)->LogFont().lfHeight, -27);
 }
 
@@ -260,11 +261,10 @@ TEST_F(TCanvasTest, CopyRectCombinesByEveryCopyMode) {
     win::COLORREF expected;
   };
   const Case cases[] = {
-      {cmSrcCopy, s},           {cmSrcAnd, s & d},          {cmSrcPaint, s | d},
-      {cmSrcInvert, s ^ d},     {cmSrcErase, s & ~d},       {cmNotSrcCopy, ~s},
-      {cmNotSrcErase, ~(s | d)}, {cmMergeCopy, p & s},      {cmMergePaint, ~s | d},
-      {cmPatCopy, p},           {cmPatPaint, p | ~s | d},   {cmPatInvert, p ^ d},
-      {cmDstInvert, ~d},        {cmBlackness, 0},           {cmWhiteness, 0xFFFFFF},
+      {cmSrcCopy, s},         {cmSrcAnd, s & d},  {cmSrcPaint, s | d},       {cmSrcInvert, s ^ d},
+      {cmSrcErase, s & ~d},   {cmNotSrcCopy, ~s}, {cmNotSrcErase, ~(s | d)}, {cmMergeCopy, p & s},
+      {cmMergePaint, ~s | d}, {cmPatCopy, p},     {cmPatPaint, p | ~s | d},  {cmPatInvert, p ^ d},
+      {cmDstInvert, ~d},      {cmBlackness, 0},   {cmWhiteness, 0xFFFFFF},
   };
   TCanvas* canvas = bitmap.Canvas();
   canvas->Brush()->SetColor(p);
