@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -354,6 +355,24 @@ TEST(TBitmapFile, EveryTruncationIsRefused) {
         TBitmap bitmap;
         ASSERT_EQ(InvalidMessageOf(file.substr(0, length), bitmap), "Bitmap image is not valid")
             << bitCount << " bits, header " << headerSize << ", " << length << " bytes";
+      }
+    }
+  }
+}
+
+TEST(TBitmapFile, HeadersWithAnyBytesLoadOrAreRefusedAndNothingElse) {
+  std::mt19937 random(7);
+  for (int bitCount : {4, 24}) {
+    const std::string file = BuildFile(Sample(bitCount, 40, false));
+    for (int round = 0; round < 2000; ++round) {
+      std::string mutated = file;
+      // A few bytes of the headers and the table changed at random.
+      for (int n = 0; n < 3; ++n) mutated[random() % 70] = static_cast<char>(random());
+      TBitmap bitmap;
+      try {
+        LoadBytes(bitmap, mutated);
+        EXPECT_FALSE(bitmap.Empty());
+      } catch (const EInvalidGraphic&) {
       }
     }
   }

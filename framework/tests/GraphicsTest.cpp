@@ -59,6 +59,7 @@ TEST(TFont, SizeAndHeightConvertAtItsResolutionRoundingHalvesAway) {
 }
 
 TEST(TFont, HandleIsMadeFromTheSettingsAndMadeAnewAfterAChange) {
+  win::test::UseFallbackFontOnly(true);  // independent of the installed faces
   TFont font;
   font.SetName("Arial");
   font.SetStyle({fsBold, fsUnderline});
@@ -81,6 +82,7 @@ TEST(TFont, HandleIsMadeFromTheSettingsAndMadeAnewAfterAChange) {
 }
 
 TEST(TFont, LongFaceNamesAreCutWithoutSplittingADoubleByteCharacter) {
+  win::test::UseFallbackFontOnly(true);  // independent of the installed faces
   TFont font;
   // 31 bytes fit: fifteen double-byte characters and one more lead byte.
   font.SetName(SJ("あいうえおかきくけこさしすせそた"));
