@@ -42,6 +42,10 @@ using TComponentState = TSet<TComponentStateItem>;
 
 enum TOperation { opInsert, opRemove };
 
+// The state of the modifier keys and mouse buttons with a key or mouse event.
+enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
+using TShiftState = TSet<TShiftStateItem>;
+
 // A component and its owner rule: the owner deletes the components it owns,
 // the last inserted first; a component deleted otherwise leaves its owner's
 // list. Owned components have unique names (ignoring case) or none.

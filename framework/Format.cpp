@@ -408,17 +408,17 @@ CItem ParseCItem(std::string_view fmt, size_t& i, Arguments& args) {
 }
 
 std::string CSpec(const CItem& item, const char* length, char conversion) {
-  std::string spec = "%" + item.flags;
-  if (item.width >= 0) spec += std::to_string(item.width);
-  if (item.precision >= 0) spec += "." + std::to_string(item.precision);
-  return spec + length + conversion;
+  std::string directive = "%" + item.flags;
+  if (item.width >= 0) directive += std::to_string(item.width);
+  if (item.precision >= 0) directive += "." + std::to_string(item.precision);
+  return directive + length + conversion;
 }
 
 template <class T>
-std::string Printf(const std::string& spec, T value) {
-  const int length = std::snprintf(nullptr, 0, spec.c_str(), value);
+std::string Printf(const std::string& directive, T value) {
+  const int length = std::snprintf(nullptr, 0, directive.c_str(), value);
   std::string text(static_cast<size_t>(std::max(length, 0)), '\0');
-  std::snprintf(text.data(), text.size() + 1, spec.c_str(), value);
+  std::snprintf(text.data(), text.size() + 1, directive.c_str(), value);
   return text;
 }
 

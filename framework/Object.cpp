@@ -20,6 +20,8 @@ std::string Demangle(const char* mangled) {
 
 std::string TObject::ClassName() const { return Demangle(typeid(*this).name()); }
 
+std::string ClassNameOf(const std::type_info& type) { return Demangle(type.name()); }
+
 bool TObject::InheritsFrom(const char* className) const {
   // Walks the chain of first bases, which the framework's classes form
   // (TObject always comes first where a class has more than one base).

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <typeinfo>
 
 class TObject {
  public:
@@ -15,3 +16,6 @@ class TObject {
   std::string ClassName() const;
   bool InheritsFrom(const char* className) const;
 };
+
+// The name of a class as ClassName() gives it for its objects ("TImageList").
+std::string ClassNameOf(const std::type_info& type);

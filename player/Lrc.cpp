@@ -49,7 +49,7 @@ bool ParseTime(std::string_view tag, int64_t& ms) {
   size_t digits = 0;
   if (!ReadNumber(tag, pos, 6, minutes, digits) || pos >= tag.size() || tag[pos] != ':') return false;
   ++pos;
-  if (!ReadNumber(tag, pos, 2, seconds, digits)) return false;
+  if (!ReadNumber(tag, pos, 2, seconds, digits) || seconds > 59) return false;
   int64_t fraction = 0;
   if (pos < tag.size()) {
     if (tag[pos] != '.' && tag[pos] != ':') return false;

@@ -49,7 +49,8 @@ class TestPlayer {
   // null window to every registered window through its mask.
   bool Post(win::HWND window, win::DWORD event, win::LONG param);
 
-  // Runs `task` on the player's thread and waits for it to finish.
+  // Runs `task` on the player's thread and waits for it to finish (or for
+  // the thread to end, when the player has quit and runs nothing more).
   void RunOnPlayerThread(const std::function<void()>& task);
 
   // The player's user-interface thread stops answering (it waits inside a

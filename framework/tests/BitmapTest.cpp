@@ -23,7 +23,7 @@ using win::COLORREF;
 namespace {
 
 // A bitmap file laid out by hand.
-struct FileSpec {
+struct FileLayout {
   int headerSize = 40;  // 12: BITMAPCOREHEADER; 124: the fifth form
   int width = 0;
   int height = 0;  // negative: top-down
@@ -38,7 +38,7 @@ void Put(std::string& s, size_t at, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) s[at + i] = static_cast<char>(value >> (8 * i));
 }
 
-std::string BuildFile(const FileSpec& f) {
+std::string BuildFile(const FileLayout& f) {
   const bool core = f.headerSize == 12;
   const int rows = std::abs(f.height);
   const size_t stride = (static_cast<size_t>(f.width) * f.bitCount + 31) / 32 * 4;
@@ -139,8 +139,8 @@ std::vector<COLORREF> Table(size_t count) {
 }
 
 // A 3 by 2 picture (its rows padded) of the given depth and header.
-FileSpec Sample(int bitCount, int headerSize, bool topDown) {
-  FileSpec f;
+FileLayout Sample(int bitCount, int headerSize, bool topDown) {
+  FileLayout f;
   f.headerSize = headerSize;
   f.width = 3;
   f.height = topDown ? -2 : 2;
@@ -156,7 +156,7 @@ FileSpec Sample(int bitCount, int headerSize, bool topDown) {
 }
 
 // The colours a sample shows.
-std::vector<COLORREF> SampleColors(const FileSpec& f) {
+std::vector<COLORREF> SampleColors(const FileLayout& f) {
   std::vector<COLORREF> colors;
   for (uint32_t v : f.pixels) colors.push_back(f.bitCount <= 8 ? f.colors[v] : v);
   return colors;
@@ -198,13 +198,13 @@ TEST(TBitmapFile, LoadsEveryDepthWithBothHeaderKindsAndBothRowOrders) {
       for (bool topDown : {false, true}) {
         if (headerSize == 12 && topDown) continue;  // the core header has no sign
         SCOPED_TRACE(testing::Message() << bitCount << " bits, header " << headerSize << (topDown ? " top-down" : ""));
-        FileSpec spec = Sample(bitCount, headerSize, topDown);
+        FileLayout layout = Sample(bitCount, headerSize, topDown);
         TBitmap bitmap;
-        LoadBytes(bitmap, BuildFile(spec));
+        LoadBytes(bitmap, BuildFile(layout));
         EXPECT_EQ(bitmap.Width(), 3);
         EXPECT_EQ(bitmap.Height(), 2);
         EXPECT_EQ(bitmap.PixelFormat(), FormatOf(bitCount));
-        EXPECT_EQ(PixelsOf(bitmap), SampleColors(spec));
+        EXPECT_EQ(PixelsOf(bitmap), SampleColors(layout));
 
         // Saved and read again: the same pixels, in the same depth.
         std::string saved = SavedBytes(bitmap);
@@ -214,24 +214,24 @@ TEST(TBitmapFile, LoadsEveryDepthWithBothHeaderKindsAndBothRowOrders) {
         TBitmap again;
         LoadBytes(again, saved);
         EXPECT_EQ(again.PixelFormat(), FormatOf(bitCount));
-        EXPECT_EQ(PixelsOf(again), SampleColors(spec));
+        EXPECT_EQ(PixelsOf(again), SampleColors(layout));
       }
     }
   }
 }
 
 TEST(TBitmapFile, APartialColourTableIsKeptWithItsCountAndItsIndices) {
-  FileSpec spec;
-  spec.width = 5;
-  spec.height = 1;
-  spec.bitCount = 8;
-  spec.colors = Table(16);
-  spec.colorsUsed = 16;
-  spec.pixels = {15, 0, 7, 7, 3};
-  std::string file = BuildFile(spec);
+  FileLayout layout;
+  layout.width = 5;
+  layout.height = 1;
+  layout.bitCount = 8;
+  layout.colors = Table(16);
+  layout.colorsUsed = 16;
+  layout.pixels = {15, 0, 7, 7, 3};
+  std::string file = BuildFile(layout);
   TBitmap bitmap;
   LoadBytes(bitmap, file);
-  EXPECT_EQ(PixelsOf(bitmap), SampleColors(spec));
+  EXPECT_EQ(PixelsOf(bitmap), SampleColors(layout));
   EXPECT_EQ(static_cast<const uint8_t*>(bitmap.ScanLine(0))[0], 15);
   EXPECT_EQ(SavedBytes(bitmap), file);
 }
@@ -287,10 +287,10 @@ TEST(TBitmapFile, ReadingStopsAfterThePixelsSoThatFilesCanFollowEachOther) {
 }
 
 TEST(TBitmapFile, MalformedFilesAreRefusedAndTheBitmapKeepsWhatItHad) {
-  const FileSpec base = Sample(8, 40, false);
+  const FileLayout base = Sample(8, 40, false);
   struct Case {
     const char* what;
-    std::function<void(FileSpec&)> spec;
+    std::function<void(FileLayout&)> layout;
     std::function<void(std::string&)> bytes;
   };
   auto none = [](auto&) {};
@@ -303,7 +303,7 @@ TEST(TBitmapFile, MalformedFilesAreRefusedAndTheBitmapKeepsWhatItHad) {
       {"header size 0", none, [](std::string& f) { Put(f, 14, 0, 4); }},
       {"header size 39", none, [](std::string& f) { Put(f, 14, 39, 4); }},
       {"header size past the end", none, [](std::string& f) { Put(f, 14, 0x7FFFFFFF, 4); }},
-      {"zero width", [](FileSpec& s) { s.width = 0; }, none},
+      {"zero width", [](FileLayout& s) { s.width = 0; }, none},
       {"negative width", none, [](std::string& f) { Put(f, 18, 0xFFFFFFFD, 4); }},
       {"zero height", none, [](std::string& f) { Put(f, 22, 0, 4); }},
       {"most negative height", none, [](std::string& f) { Put(f, 22, 0x80000000, 4); }},
@@ -319,14 +319,14 @@ TEST(TBitmapFile, MalformedFilesAreRefusedAndTheBitmapKeepsWhatItHad) {
       {"0 bits", none, [](std::string& f) { Put(f, 28, 0, 2); }},
       {"run-length coded", none, [](std::string& f) { Put(f, 30, 1, 4); }},
       {"bit fields at 8 bits", none, [](std::string& f) { Put(f, 30, 3, 4); }},
-      {"more colours than the depth has", [](FileSpec& s) { s.colorsUsed = 257; }, none},
+      {"more colours than the depth has", [](FileLayout& s) { s.colorsUsed = 257; }, none},
       {"colour count far past the table", none, [](std::string& f) { Put(f, 46, 0x40000000, 4); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    FileSpec spec = base;
-    c.spec(spec);
-    std::string file = BuildFile(spec);
+    FileLayout layout = base;
+    c.layout(layout);
+    std::string file = BuildFile(layout);
     c.bytes(file);
     TBitmap bitmap;
     Paint(bitmap, {"RB"}, kLegend);
@@ -336,7 +336,7 @@ TEST(TBitmapFile, MalformedFilesAreRefusedAndTheBitmapKeepsWhatItHad) {
 }
 
 TEST(TBitmapFile, CoreBitmapsWithShortTablesAndNonStandardBitFieldsAreRefused) {
-  FileSpec core = Sample(8, 12, false);
+  FileLayout core = Sample(8, 12, false);
   core.colors.resize(100);  // a core table is always full
   TBitmap bitmap;
   EXPECT_EQ(InvalidMessageOf(BuildFile(core), bitmap), "Bitmap image is not valid");
