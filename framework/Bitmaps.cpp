@@ -41,7 +41,6 @@ struct DibInfo {
       colors[i] = win::RGBQUAD{win::GetBValue(table[i]), win::GetGValue(table[i]), win::GetRValue(table[i]), 0};
   }
   win::BITMAPINFO* get() { return reinterpret_cast<win::BITMAPINFO*>(this); }
-  COLORREF Color(size_t i) const { return win::RGB(colors[i].rgbRed, colors[i].rgbGreen, colors[i].rgbBlue); }
 };
 
 // Deletes a new bitmap unless it is released to its owner.
@@ -181,8 +180,7 @@ DibFileHeader ReadDibFileHeader(TStream* stream) {
   }
   h.topDown = height < 0;
   height = h.topDown ? -height : height;
-  if (planes != 1 || h.width <= 0 || h.width > kMaxSide || height == 0 || height > kMaxSide ||
-      !ValidDepth(h.bitCount))
+  if (planes != 1 || h.width <= 0 || h.width > kMaxSide || height == 0 || height > kMaxSide || !ValidDepth(h.bitCount))
     InvalidBitmap();
   h.height = static_cast<int>(height);
 
@@ -359,7 +357,8 @@ void TBitmap::Reshape(int width, int height, Layout layout) {
   if (fresh.get()) {
     TMemoryDC target(fresh.get());
     win::RECT all{0, 0, width, height};
-    win::HBRUSH fill = canvas_ ? canvas_->Brush()->Handle() : static_cast<win::HBRUSH>(win::GetStockObject(win::WHITE_BRUSH));
+    win::HBRUSH fill =
+        canvas_ ? canvas_->Brush()->Handle() : static_cast<win::HBRUSH>(win::GetStockObject(win::WHITE_BRUSH));
     win::FillRect(target.Handle(), &all, fill);
     if (handle_) {
       // Fresh contexts convert to and from monochrome the plain way: white
@@ -392,8 +391,10 @@ void TBitmap::Assign(TPersistent* Source) {
   auto* bitmap = dynamic_cast<TBitmap*>(Source);
   if (!bitmap) return TGraphic::Assign(Source);
   if (bitmap == this) return;
+  Layout layout = bitmap->layout_;
+  layout.colors = bitmap->Colors();
   BYTE* bits = nullptr;
-  BitmapGuard copy(NewHandle(bitmap->width_, bitmap->height_, bitmap->layout_, &bits));
+  BitmapGuard copy(NewHandle(bitmap->width_, bitmap->height_, layout, &bits));
   if (copy.get()) {
     TMemoryDC target(copy.get());
     win::BitBlt(target.Handle(), 0, 0, bitmap->width_, bitmap->height_, bitmap->Canvas()->Handle(), 0, 0,
@@ -401,12 +402,14 @@ void TBitmap::Assign(TPersistent* Source) {
   }
   transparentColor_ = bitmap->transparentColor_;
   transparent_ = bitmap->transparent_;
-  Replace(copy.Release(), bitmap->width_, bitmap->height_, bitmap->layout_, bits, false);
+  Replace(copy.Release(), bitmap->width_, bitmap->height_, std::move(layout), bits, false);
 }
 
 void TBitmap::SetSize(int AWidth, int AHeight) {
   if (AWidth == width_ && AHeight == height_) return;
-  Reshape(AWidth, AHeight, layout_);
+  Layout layout = layout_;
+  layout.colors = Colors();
+  Reshape(AWidth, AHeight, std::move(layout));
 }
 
 TCanvas* TBitmap::Canvas() {
@@ -428,13 +431,8 @@ void TBitmap::SetHandle(win::HBITMAP Value) {
   bool topDown = false;
   BYTE* bits = nullptr;
   if (size == sizeof(win::DIBSECTION)) {
+    // The colour table is read from the section when needed.
     layout.format = FormatOfDepth(bm.bmBitsPixel);
-    if (bm.bmBitsPixel <= 8) {
-      TMemoryDC dc;
-      DibInfo info(bm.bmWidth, bm.bmHeight, bm.bmBitsPixel);
-      win::GetDIBits(dc.Handle(), Value, 0, 0, nullptr, info.get(), win::DIB_RGB_COLORS);
-      for (size_t i = 0; i < (size_t{1} << bm.bmBitsPixel); ++i) layout.colors.push_back(info.Color(i));
-    }
     topDown = section.dsBmih.biHeight < 0;
     bits = static_cast<BYTE*>(bm.bmBits);
   } else {
@@ -548,7 +546,8 @@ std::vector<COLORREF> TBitmap::Colors() {
   win::RGBQUAD quads[256];
   win::UINT count = win::GetDIBColorTable(Canvas()->Handle(), 0, 256, quads);
   std::vector<COLORREF> colors;
-  for (win::UINT i = 0; i < count; ++i) colors.push_back(win::RGB(quads[i].rgbRed, quads[i].rgbGreen, quads[i].rgbBlue));
+  for (win::UINT i = 0; i < count; ++i)
+    colors.push_back(win::RGB(quads[i].rgbRed, quads[i].rgbGreen, quads[i].rgbBlue));
   return colors;
 }
 

@@ -92,8 +92,8 @@ class TBitmap : public TGraphic {
 
   struct Layout {
     TPixelFormat format = pfDevice;
-    bool monochrome = false;                // device bitmaps only
-    std::vector<win::COLORREF> colors;      // DIB sections of up to 8 bits
+    bool monochrome = false;            // device bitmaps only
+    std::vector<win::COLORREF> colors;  // for a new DIB section of up to 8 bits
   };
   static int BitCount(const Layout& layout);
   static Layout LayoutOf(TPixelFormat format, const Layout& from);

@@ -7,11 +7,12 @@
 #include "framework/Streams.h"
 #include "framework/SysUtils.h"
 #include "platform/DeviceContext.h"
-#include "platform/Fonts.h"
 #include "platform/Drawing.h"
+#include "platform/Fonts.h"
 #include "platform/Raster.h"
 #include "platform/SysColors.h"
 #include "platform/Text.h"
+#include "platform/TextDrawing.h"
 
 namespace {
 
@@ -28,10 +29,10 @@ int MulDiv(int a, int b, int c) {
 }
 
 // The ROP2 mode of each pen mode, in the order of TPenMode.
-constexpr int kPenModes[] = {win::R2_BLACK,       win::R2_WHITE,       win::R2_NOP,         win::R2_NOT,
-                             win::R2_COPYPEN,     win::R2_NOTCOPYPEN,  win::R2_MERGEPENNOT, win::R2_MASKPENNOT,
-                             win::R2_MERGENOTPEN, win::R2_MASKNOTPEN,  win::R2_MERGEPEN,    win::R2_NOTMERGEPEN,
-                             win::R2_MASKPEN,     win::R2_NOTMASKPEN,  win::R2_XORPEN,      win::R2_NOTXORPEN};
+constexpr int kPenModes[] = {win::R2_BLACK,       win::R2_WHITE,      win::R2_NOP,         win::R2_NOT,
+                             win::R2_COPYPEN,     win::R2_NOTCOPYPEN, win::R2_MERGEPENNOT, win::R2_MASKPENNOT,
+                             win::R2_MERGENOTPEN, win::R2_MASKNOTPEN, win::R2_MERGEPEN,    win::R2_NOTMERGEPEN,
+                             win::R2_MASKPEN,     win::R2_NOTMASKPEN, win::R2_XORPEN,      win::R2_NOTXORPEN};
 
 template <class H>
 void DeleteHandle(H& handle) {
@@ -60,8 +61,7 @@ void TGraphicsObject::Changed() {
 
 // ---- TFont --------------------------------------------------------------------
 
-TFont::TFont()
-    : name_(SJ("ＭＳ Ｐゴシック")), height_(-12), color_(clWindowText), charset_(win::DEFAULT_CHARSET) {}
+TFont::TFont() : name_(SJ("ＭＳ Ｐゴシック")), height_(-12), color_(clWindowText), charset_(win::DEFAULT_CHARSET) {}
 
 TFont::~TFont() { DeleteHandle(handle_); }
 
@@ -359,6 +359,30 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source) 
   win::StretchBlt(handle_, Dest.left, Dest.top, Dest.right - Dest.left, Dest.bottom - Dest.top, Canvas->handle_,
                   Source.left, Source.top, Source.right - Source.left, Source.bottom - Source.top, CopyMode);
   Changed();
+}
+
+void TCanvas::TextOut(int X, int Y, const std::string& Text) {
+  Changing();
+  RequiredState({csHandleValid, csFontValid, csBrushValid});
+  win::TextOutA(handle_, X, Y, Text.data(), static_cast<int>(Text.size()));
+  MoveTo(X + TextWidth(Text), Y);
+  Changed();
+}
+
+void TCanvas::TextRect(const TRect& Rect, int X, int Y, const std::string& Text) {
+  Changing();
+  RequiredState({csHandleValid, csFontValid, csBrushValid});
+  win::UINT options = win::ETO_CLIPPED;
+  if (brush_->Style() != bsClear) options |= win::ETO_OPAQUE;
+  win::ExtTextOutA(handle_, X, Y, options, &Rect, Text.data(), static_cast<win::UINT>(Text.size()), nullptr);
+  Changed();
+}
+
+TSize TCanvas::TextExtent(const std::string& Text) {
+  RequiredState({csHandleValid, csFontValid});
+  TSize size{0, 0};
+  win::GetTextExtentPoint32A(handle_, Text.data(), static_cast<int>(Text.size()), &size);
+  return size;
 }
 
 // ---- TGraphic -----------------------------------------------------------------

@@ -17,6 +17,7 @@ class TStream;
 // Rectangles and points are the platform's.
 using TRect = win::RECT;
 using TPoint = win::POINT;
+using TSize = win::SIZE;
 inline TRect Rect(int Left, int Top, int Right, int Bottom) { return TRect{Left, Top, Right, Bottom}; }
 inline TRect Bounds(int Left, int Top, int Width, int Height) { return TRect{Left, Top, Left + Width, Top + Height}; }
 inline TPoint Point(int X, int Y) { return TPoint{X, Y}; }
@@ -293,6 +294,16 @@ class TCanvas : public TPersistent {
   void StretchDraw(const TRect& Rect, TGraphic* Graphic);
   // Source of Canvas stretched into Dest of this canvas with CopyMode.
   void CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source);
+
+  // Text in the font, its cell's top-left corner at (X, Y), on the brush's
+  // colour unless the brush is clear; the pen position moves to its end.
+  void TextOut(int X, int Y, const std::string& Text);
+  // The same, kept inside Rect, which a solid brush fills first.
+  void TextRect(const TRect& Rect, int X, int Y, const std::string& Text);
+  // The size of the text's cells in the font.
+  TSize TextExtent(const std::string& Text);
+  int TextWidth(const std::string& Text) { return TextExtent(Text).cx; }
+  int TextHeight(const std::string& Text) { return TextExtent(Text).cy; }
 
   // Serialises drawing from several threads; here a count only.
   void Lock() { ++lockCount_; }

@@ -71,7 +71,6 @@ void TransparentStretchBlt(win::HDC Dest, int X, int Y, int Width, int Height, w
   TOffscreen area(Dest, Bounds(X, Y, Width, Height));
   win::SetStretchBltMode(area.Handle(), win::COLORONCOLOR);
   win::StretchBlt(area.Handle(), 0, 0, Width, Height, Mask, MaskX, MaskY, SourceWidth, SourceHeight, win::SRCAND);
-  win::StretchBlt(area.Handle(), 0, 0, Width, Height, image.Handle(), 0, 0, SourceWidth, SourceHeight,
-                  win::SRCPAINT);
+  win::StretchBlt(area.Handle(), 0, 0, Width, Height, image.Handle(), 0, 0, SourceWidth, SourceHeight, win::SRCPAINT);
   area.Commit();
 }

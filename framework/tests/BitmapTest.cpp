@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -132,7 +133,8 @@ std::vector<COLORREF> PixelsOf(TBitmap& bitmap) {
 std::vector<COLORREF> Table(size_t count) {
   std::vector<COLORREF> table;
   for (size_t i = 0; i < count; ++i)
-    table.push_back(win::RGB(static_cast<uint8_t>(i * 7), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i * 3 + 1)));
+    table.push_back(
+        win::RGB(static_cast<uint8_t>(i * 7), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i * 3 + 1)));
   return table;
 }
 
@@ -241,7 +243,7 @@ TEST(TBitmapFile, SavesEveryPixelFormatAndReadsItBack) {
     int bitCount;
     TPixelFormat reloaded;
   };
-  const Case cases[] = {{pf1bit, false, 1, pf1bit},   {pf4bit, false, 4, pf4bit},   {pf8bit, false, 8, pf8bit},
+  const Case cases[] = {{pf1bit, false, 1, pf1bit},    {pf4bit, false, 4, pf4bit},    {pf8bit, false, 8, pf8bit},
                         {pf24bit, false, 24, pf24bit}, {pf32bit, false, 32, pf32bit}, {pfDevice, false, 32, pf32bit},
                         {pfDevice, true, 1, pf1bit}};
   for (const Case& c : cases) {
@@ -358,6 +360,24 @@ TEST(TBitmapFile, EveryTruncationIsRefused) {
   }
 }
 
+TEST(TBitmapFile, HeadersWithAnyBytesLoadOrAreRefusedAndNothingElse) {
+  std::mt19937 random(7);
+  for (int bitCount : {4, 24}) {
+    const std::string file = BuildFile(Sample(bitCount, 40, false));
+    for (int round = 0; round < 2000; ++round) {
+      std::string mutated = file;
+      // A few bytes of the headers and the table changed at random.
+      for (int n = 0; n < 3; ++n) mutated[random() % 70] = static_cast<char>(random());
+      TBitmap bitmap;
+      try {
+        LoadBytes(bitmap, mutated);
+        EXPECT_FALSE(bitmap.Empty());
+      } catch (const EInvalidGraphic&) {
+      }
+    }
+  }
+}
+
 class TBitmapFiles : public testing::Test {
  protected:
   void SetUp() override { win::MapDrive('T', dir.path()); }
@@ -457,8 +477,7 @@ TEST(TBitmap, TransparentDrawingLeavesTheTransparentColourOutOnAnyTarget) {
     Paint(target, {"BBBBBBB", "BBBBBBB", "BBBBBBB", "BBBBBBB", "BBBBBBB", "BBBBBBB"}, kLegend);
     target.Canvas()->Draw(0, 0, &sprite);
     target.Canvas()->StretchDraw(Rect(3, 0, 7, 6), &sprite);
-    EXPECT_EQ(Read(target, kLegend),
-              (Rows{"BRBBBRB", "RRRBBRB", "BRBRRRR", "BBBRRRR", "BBBBBRB", "BBBBBRB"}));
+    EXPECT_EQ(Read(target, kLegend), (Rows{"BRBBBRB", "RRRBBRB", "BRBRRRR", "BBBRRRR", "BBBBBRB", "BBBBBRB"}));
   }
 }
 
@@ -529,8 +548,8 @@ TEST(TBitmap, TakesOverADibSectionWithItsTable) {
     win::RGBQUAD colors[2]{{0, 0, 255, 0}, {255, 0, 0, 0}};
   } info;
   void* bits = nullptr;
-  win::HBITMAP section = win::CreateDIBSection(nullptr, reinterpret_cast<win::BITMAPINFO*>(&info),
-                                               win::DIB_RGB_COLORS, &bits, nullptr, 0);
+  win::HBITMAP section =
+      win::CreateDIBSection(nullptr, reinterpret_cast<win::BITMAPINFO*>(&info), win::DIB_RGB_COLORS, &bits, nullptr, 0);
   static_cast<uint8_t*>(bits)[1] = 1;
   TBitmap bitmap;
   bitmap.SetHandle(section);

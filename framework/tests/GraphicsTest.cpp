@@ -11,6 +11,7 @@
 #include "platform/Fonts.h"
 #include "platform/SysColors.h"
 #include "platform/Text.h"
+#include "platform/TextDrawing.h"
 #include "testsupport/WinPrint.h"
 
 using graphicstest::Legend;
@@ -58,6 +59,7 @@ TEST(TFont, SizeAndHeightConvertAtItsResolutionRoundingHalvesAway) {
 }
 
 TEST(TFont, HandleIsMadeFromTheSettingsAndMadeAnewAfterAChange) {
+  win::test::UseFallbackFontOnly(true);  // independent of the installed faces
   TFont font;
   font.SetName("Arial");
   font.SetStyle({fsBold, fsUnderline});
@@ -75,10 +77,12 @@ TEST(TFont, HandleIsMadeFromTheSettingsAndMadeAnewAfterAChange) {
   font.SetSize(20);
   win::HFONT second = font.Handle();
   EXPECT_NE(second, first);
+  EXPECT_EQ(win::detail::FontFromHandle(first), nullptr);  // deleted
   EXPECT_EQ(win::detail::FontFromHandle(second)->LogFont().lfHeight, -27);
 }
 
 TEST(TFont, LongFaceNamesAreCutWithoutSplittingADoubleByteCharacter) {
+  win::test::UseFallbackFontOnly(true);  // independent of the installed faces
   TFont font;
   // 31 bytes fit: fifteen double-byte characters and one more lead byte.
   font.SetName(SJ("あいうえおかきくけこさしすせそた"));
@@ -259,11 +263,10 @@ TEST_F(TCanvasTest, CopyRectCombinesByEveryCopyMode) {
     win::COLORREF expected;
   };
   const Case cases[] = {
-      {cmSrcCopy, s},           {cmSrcAnd, s & d},          {cmSrcPaint, s | d},
-      {cmSrcInvert, s ^ d},     {cmSrcErase, s & ~d},       {cmNotSrcCopy, ~s},
-      {cmNotSrcErase, ~(s | d)}, {cmMergeCopy, p & s},      {cmMergePaint, ~s | d},
-      {cmPatCopy, p},           {cmPatPaint, p | ~s | d},   {cmPatInvert, p ^ d},
-      {cmDstInvert, ~d},        {cmBlackness, 0},           {cmWhiteness, 0xFFFFFF},
+      {cmSrcCopy, s},         {cmSrcAnd, s & d},  {cmSrcPaint, s | d},       {cmSrcInvert, s ^ d},
+      {cmSrcErase, s & ~d},   {cmNotSrcCopy, ~s}, {cmNotSrcErase, ~(s | d)}, {cmMergeCopy, p & s},
+      {cmMergePaint, ~s | d}, {cmPatCopy, p},     {cmPatPaint, p | ~s | d},  {cmPatInvert, p ^ d},
+      {cmDstInvert, ~d},      {cmBlackness, 0},   {cmWhiteness, 0xFFFFFF},
   };
   TCanvas* canvas = bitmap.Canvas();
   canvas->Brush()->SetColor(p);
@@ -303,4 +306,74 @@ TEST_F(TCanvasTest, AMonochromeGraphicShowsInTheFontAndBrushColours) {
   canvas->Brush()->SetColor(clBlue);
   canvas->Draw(0, 0, &mark);
   EXPECT_EQ(Read(canvas, legend, 0, 0, 2, 2), (Rows{"RB", "BR"}));
+}
+
+// ---- Text -------------------------------------------------------------------
+
+namespace {
+
+// How many pixels of the rectangle are not of the colour.
+int CountOther(TCanvas* canvas, const TRect& rect, TColor color) {
+  int count = 0;
+  for (int y = rect.top; y < rect.bottom; ++y)
+    for (int x = rect.left; x < rect.right; ++x) count += canvas->Pixels(x, y) != color;
+  return count;
+}
+
+class TCanvasText : public testing::Test {
+ protected:
+  void SetUp() override {
+    win::test::UseFallbackFontOnly(true);
+    bitmap.SetSize(60, 30);
+    canvas = bitmap.Canvas();
+    canvas->Font()->SetColor(clRed);
+  }
+  TBitmap bitmap;
+  TCanvas* canvas = nullptr;
+};
+
+}  // namespace
+
+TEST_F(TCanvasText, MeasuresAreThoseOfTheSelectedFont) {
+  TSize extent = canvas->TextExtent("AB");
+  win::SIZE direct{};
+  win::GetTextExtentPoint32A(canvas->Handle(), "AB", 2, &direct);
+  EXPECT_EQ(extent, direct);
+  win::TEXTMETRICA metrics{};
+  win::GetTextMetricsA(canvas->Handle(), &metrics);
+  EXPECT_EQ(canvas->TextHeight("W"), metrics.tmHeight);
+  EXPECT_GT(canvas->TextWidth("AB"), canvas->TextWidth("A"));
+  const int small = canvas->TextWidth("AB");
+  canvas->Font()->SetHeight(-24);
+  EXPECT_GT(canvas->TextWidth("AB"), small);
+}
+
+TEST_F(TCanvasText, TextOutFillsItsCellsWithASolidBrushAndMovesThePen) {
+  canvas->Brush()->SetColor(clYellow);
+  TSize extent = canvas->TextExtent("AB");
+  canvas->TextOut(2, 3, "AB");
+  const TRect cells = Bounds(2, 3, extent.cx, extent.cy);
+  EXPECT_EQ(canvas->PenPos(), Point(2 + extent.cx, 3));
+  EXPECT_GT(CountOther(canvas, cells, clYellow), 0);  // the letters
+  EXPECT_EQ(CountOther(canvas, cells, clWhite), extent.cx * extent.cy);
+  EXPECT_EQ(CountOther(canvas, Rect(0, 0, 60, 30), clWhite), extent.cx * extent.cy);
+}
+
+TEST_F(TCanvasText, AClearBrushLeavesTheBackground) {
+  canvas->Brush()->SetStyle(bsClear);
+  TSize extent = canvas->TextExtent("AB");
+  canvas->TextOut(0, 0, "AB");
+  int letters = CountOther(canvas, Rect(0, 0, 60, 30), clWhite);
+  EXPECT_GT(letters, 0);
+  EXPECT_LT(letters, extent.cx * extent.cy);
+  EXPECT_EQ(CountOther(canvas, Bounds(0, 0, extent.cx, extent.cy), clWhite), letters);
+}
+
+TEST_F(TCanvasText, TextRectKeepsTheTextInsideTheRectangle) {
+  canvas->Brush()->SetColor(clBlue);
+  const TRect box = Rect(4, 4, 10, 9);
+  canvas->TextRect(box, 2, 2, "WWWW");
+  EXPECT_EQ(CountOther(canvas, box, clWhite), 6 * 5);
+  EXPECT_GT(CountOther(canvas, box, clBlue), 0);
+  EXPECT_EQ(CountOther(canvas, Rect(0, 0, 60, 30), clWhite), 6 * 5);
 }

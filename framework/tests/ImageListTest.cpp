@@ -13,7 +13,7 @@ using graphicstest::Rows;
 
 namespace {
 
-const Legend kLegend{{'.', clWhite}, {'R', clRed}, {'B', clBlue}, {'K', clBlack},
+const Legend kLegend{{'.', clWhite}, {'R', clRed},    {'B', clBlue}, {'K', clBlack},
                      {'T', clTeal},  {'F', clSilver}, {'S', clGray}, {'Y', clYellow}};
 
 class TImageListTest : public testing::Test {

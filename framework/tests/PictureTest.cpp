@@ -55,9 +55,7 @@ class TPictureTest : public testing::Test {
       ++changes;
     };
   }
-  void Lay(const std::string& name, const std::string& bytes) {
-    std::ofstream(dir / name, std::ios::binary) << bytes;
-  }
+  void Lay(const std::string& name, const std::string& bytes) { std::ofstream(dir / name, std::ios::binary) << bytes; }
   void LaySample(const std::string& name) {
     TBitmap bitmap;
     Paint(bitmap, {"RB.", "BR."}, kLegend);
