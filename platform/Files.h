@@ -70,10 +70,6 @@ BOOL FindClose(HANDLE find);
 // Bit 0 for A: up to bit 25 for Z:, one for every mapped drive letter.
 DWORD GetLogicalDrives();
 
-constexpr DWORD GENERIC_READ = 0x80000000;
-constexpr DWORD GENERIC_WRITE = 0x40000000;
-constexpr DWORD GENERIC_EXECUTE = 0x20000000;
-constexpr DWORD GENERIC_ALL = 0x10000000;
 
 // Share modes are accepted; the host does not enforce them.
 constexpr DWORD FILE_SHARE_READ = 0x1;

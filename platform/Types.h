@@ -52,6 +52,12 @@ using DWORD_PTR = uintptr_t;
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
 constexpr DWORD INFINITE = 0xFFFFFFFF;
+
+// The generic access rights that files and registry keys both understand.
+constexpr DWORD GENERIC_READ = 0x80000000;
+constexpr DWORD GENERIC_WRITE = 0x40000000;
+constexpr DWORD GENERIC_EXECUTE = 0x20000000;
+constexpr DWORD GENERIC_ALL = 0x10000000;
 constexpr int MAX_PATH = 260;
 
 // Handles are 32-bit ids in the handle table (never pointers to the objects),

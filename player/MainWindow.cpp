@@ -90,7 +90,8 @@ win::LRESULT MainWindow::OnMessage(win::UINT message, win::WPARAM wParam, win::L
     case win::WM_MOVE: {
       win::RECT r{};
       win::GetWindowRect(hwnd_, &r);
-      if (r.left != player_.Left() || r.top != player_.Top()) player_.MoveTo(r.left, r.top, true);
+      if (!applyingPlace_ && (r.left != player_.Left() || r.top != player_.Top()))
+        player_.MoveTo(r.left, r.top, true);
       return 0;
     }
     default:
@@ -107,7 +108,9 @@ void MainWindow::Refresh() {
   win::RECT r{};
   win::GetWindowRect(hwnd_, &r);
   if (r.left != left || r.top != top) {
+    applyingPlace_ = true;
     win::SetWindowPos(hwnd_, nullptr, left, top, 0, 0, win::SWP_NOSIZE | win::SWP_NOZORDER | win::SWP_NOACTIVATE);
+    applyingPlace_ = false;
   }
   if ((win::IsWindowVisible(hwnd_) != 0) != visible) win::ShowWindow(hwnd_, visible ? win::SW_SHOWNA : win::SW_HIDE);
   char current[512] = {};

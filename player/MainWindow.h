@@ -41,6 +41,9 @@ class MainWindow {
 
   Player& player_;
   win::HWND hwnd_{};
+  // Set while Refresh moves the window to the player's place: that move is
+  // an echo, not a move of the window's own to report back.
+  bool applyingPlace_ = false;
 };
 
 }  // namespace koru
