@@ -561,6 +561,8 @@ std::optional<UINT> MakeChoice(HMENU top, const QueuedChoice& choice, HWND owner
     else if (item->state & (MF_GRAYED | MF_DISABLED)) error = Describe(choice) + " is grayed";
     else if (last && item->submenu) error = Describe(choice) + " opens a submenu";
     else if (!last && !item->submenu) error = Describe(choice) + " opens no submenu";
+    else if (last && choice.kind == QueuedChoice::Kind::Command && item->id != choice.id)
+      error = Describe(choice) + " went away while its submenu opened";
     if (!error.empty()) return std::nullopt;
     if (last) return item->id;
     menu = item->submenu;

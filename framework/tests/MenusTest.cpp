@@ -26,7 +26,7 @@ std::vector<std::string> Captions(const std::vector<win::test::MenuItemView>& it
   return captions;
 }
 
-class Menus : public ::testing::Test {
+class MenuItems : public ::testing::Test {
  protected:
   void SetUp() override {
     win::test::SetMenuErrorReporter([](const std::string& e) { ADD_FAILURE() << e; });
@@ -38,7 +38,7 @@ class Menus : public ::testing::Test {
   TComponent owner_{nullptr};
 };
 
-TEST_F(Menus, CheckingARadioItemUnchecksOnlyItsGroupUnderTheSameParent) {
+TEST_F(MenuItems, CheckingARadioItemUnchecksOnlyItsGroupUnderTheSameParent) {
   TMenu menu(&owner_);
   TMenuItem* root = menu.Items();
   TMenuItem* a = NewItem(&owner_, root, "a", true, 0);
@@ -65,7 +65,7 @@ TEST_F(Menus, CheckingARadioItemUnchecksOnlyItsGroupUnderTheSameParent) {
   EXPECT_FALSE(a->Checked());
 }
 
-TEST_F(Menus, ItemListsKeepTheirOrderAndRefuseBadRequests) {
+TEST_F(MenuItems, ItemListsKeepTheirOrderAndRefuseBadRequests) {
   TMenu menu(&owner_);
   TMenuItem* root = menu.Items();
   TMenuItem* first = NewItem(&owner_, root, "first");
@@ -97,7 +97,7 @@ TEST_F(Menus, ItemListsKeepTheirOrderAndRefuseBadRequests) {
   EXPECT_EQ(owner_.ComponentCount(), 2);  // the menu and the item never inserted
 }
 
-TEST_F(Menus, OwnersAndParentsFreeTheItems) {
+TEST_F(MenuItems, OwnersAndParentsFreeTheItems) {
   int destroyed = 0;
   struct Counted : TMenuItem {
     Counted(TComponent* owner, int& count) : TMenuItem(owner), count_(count) {}
@@ -124,7 +124,7 @@ TEST_F(Menus, OwnersAndParentsFreeTheItems) {
   EXPECT_EQ(alone.Items()->Count(), 0);
 }
 
-TEST_F(Menus, AutomaticAcceleratorsAreShownWithoutChangingCaptions) {
+TEST_F(MenuItems, AutomaticAcceleratorsAreShownWithoutChangingCaptions) {
   TPopupMenu popup(&owner_);
   TMenuItem* root = popup.Items();
   TMenuItem* open = NewItem(&owner_, root, "Open");
@@ -152,10 +152,10 @@ TEST_F(Menus, AutomaticAcceleratorsAreShownWithoutChangingCaptions) {
   EXPECT_EQ(shown[2].caption, "&Print");
 }
 
-class PopupMenus : public Menus {
+class PopupMenus : public MenuItems {
  protected:
   void SetUp() override {
-    Menus::SetUp();
+    MenuItems::SetUp();
     popup_.AutoHotkeys = maManual;
     TMenuItem* root = popup_.Items();
     title_ = NewItem(&owner_, root, "Title", true, 0);

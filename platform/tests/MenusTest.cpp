@@ -20,8 +20,10 @@ struct Heard {
   LPARAM lParam;
 };
 std::vector<Heard> heard;
+HMENU shrinkOnOpen{};  // the owner deletes this menu's first item when it opens
 
 LRESULT OwnerProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_INITMENUPOPUP && reinterpret_cast<HMENU>(w) == shrinkOnOpen) DeleteMenu(shrinkOnOpen, 0, MF_BYPOSITION);
   if (m == WM_INITMENU || m == WM_INITMENUPOPUP || m == WM_COMMAND || m == WM_USER) heard.push_back({m, w, l});
   return DefWindowProcA(h, m, w, l);
 }
@@ -47,6 +49,7 @@ class Menus : public ::testing::Test {
  protected:
   void SetUp() override {
     heard.clear();
+    shrinkOnOpen = nullptr;
     WNDCLASSA wc{};
     wc.lpfnWndProc = OwnerProc;
     wc.lpszClassName = "MenuOwner";
@@ -262,6 +265,18 @@ TEST_F(Menus, ChoicesThatCannotBeMadeAreTestErrorsAndDismiss) {
   Pump();
   const std::vector<UINT> messages = HeardMessages();
   EXPECT_EQ(std::count(messages.begin(), messages.end(), WM_COMMAND), 0);
+}
+
+TEST_F(Menus, SubmenusAreChosenFromAfterTheOwnerPreparedThem) {
+  shrinkOnOpen = recent_;
+  test::QueueMenuChoice(10);
+  EXPECT_EQ(TrackPopupMenuEx(menu_, TPM_RETURNCMD, 0, 0, owner_, nullptr), 0);
+  test::QueueMenuChoice({"Recent", "b.txt"});
+  EXPECT_EQ(TrackPopupMenuEx(menu_, TPM_RETURNCMD, 0, 0, owner_, nullptr), 0);  // b.txt went too
+  ASSERT_EQ(errors_.size(), 2u);
+  EXPECT_NE(errors_[0].find("went away"), std::string::npos);
+  EXPECT_NE(errors_[1].find("b.txt"), std::string::npos);
+  EXPECT_EQ(GetMenuItemCount(recent_), 0);
 }
 
 TEST_F(Menus, TheMenuServesMessagesWhileShownAndCanBeEnded) {
