@@ -52,7 +52,7 @@ class TMenuItem : public TComponent {
   void Insert(int Index, TMenuItem* Item);
   // Takes the item out of the list without freeing it.
   void Delete(int Index);
-  void Remove(TMenuItem* Item);  // EMenuError when it is not here
+  void Remove(TMenuItem* Item);        // EMenuError when it is not here
   int IndexOf(TMenuItem* Item) const;  // -1 when it is not here
   // Frees every item under this one.
   void Clear();

@@ -1,10 +1,9 @@
-#include "framework/Menus.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "framework/Menus.h"
 #include "platform/Menus.h"
 #include "platform/Text.h"
 
@@ -140,8 +139,8 @@ TEST_F(MenuItems, AutomaticAcceleratorsAreShownWithoutChangingCaptions) {
   std::vector<win::test::MenuItemView> shown;
   win::test::QueueMenuDismiss([&] { shown = win::test::ReadMenu(win::test::ShownMenu()); });
   popup.Popup(0, 0);
-  EXPECT_EQ(Captions(shown), (std::vector<std::string>{"&Open", "Op&tions", "&Print", "", "&123", SJ("終了"),
-                                                      "&a&&b", "&Sub"}));
+  EXPECT_EQ(Captions(shown),
+            (std::vector<std::string>{"&Open", "Op&tions", "&Print", "", "&123", SJ("終了"), "&a&&b", "&Sub"}));
   EXPECT_EQ(Captions(shown[7].items), (std::vector<std::string>{"&Open"}));
   EXPECT_EQ(open->Caption(), "Open");
 

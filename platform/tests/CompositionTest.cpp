@@ -43,8 +43,8 @@ LRESULT FillingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 }
 
 HWND Make(DWORD exStyle, DWORD style, RECT r, HWND parent, COLORREF color) {
-  HWND hwnd = CreateWindowExA(exStyle, "DesktopFilling", "", style, r.left, r.top, r.right - r.left,
-                              r.bottom - r.top, parent, nullptr, nullptr, nullptr);
+  HWND hwnd = CreateWindowExA(exStyle, "DesktopFilling", "", style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                              parent, nullptr, nullptr, nullptr);
   SetWindowLongA(hwnd, GWL_USERDATA, static_cast<LONG>(color));
   ShowWindow(hwnd, SW_SHOWNA);
   return hwnd;
@@ -127,8 +127,8 @@ TEST_F(Composition, WindowRegionHolesShowWhatLiesBelow) {
   ASSERT_TRUE(SetWindowRgn(holed, shape, TRUE));
   Pump();
   Picture shot(test::SnapshotDesktop());
-  EXPECT_EQ(shot.At(55, 55), kGreen);    // the frame left around the hole
-  EXPECT_EQ(shot.At(70, 70), kRed);      // the window below through the hole
+  EXPECT_EQ(shot.At(55, 55), kGreen);      // the frame left around the hole
+  EXPECT_EQ(shot.At(70, 70), kRed);        // the window below through the hole
   EXPECT_EQ(shot.At(120, 120), desktop_);  // the desktop through the hole
   EXPECT_EQ(shot.At(145, 145), kGreen);
 }

@@ -249,9 +249,9 @@ TEST_F(Menus, ReturnCmdAnswersTheIdAndNoNotifySendsNothing) {
 }
 
 TEST_F(Menus, ChoicesThatCannotBeMadeAreTestErrorsAndDismiss) {
-  test::QueueMenuChoice(2);                         // grayed
-  test::QueueMenuChoice({"Recent"});                // a submenu
-  test::QueueMenuChoice({"Open", "deeper"});        // no submenu
+  test::QueueMenuChoice(2);                   // grayed
+  test::QueueMenuChoice({"Recent"});          // a submenu
+  test::QueueMenuChoice({"Open", "deeper"});  // no submenu
   test::QueueMenuChoice({"Missing"});
   test::QueueMenuChoice(99);
   for (int i = 0; i < 5; ++i) EXPECT_EQ(TrackPopupMenuEx(menu_, TPM_RETURNCMD, 0, 0, owner_, nullptr), 0);
@@ -284,8 +284,8 @@ TEST_F(Menus, TheMenuServesMessagesWhileShownAndCanBeEnded) {
   bool nestedRefused = false;
   test::QueueMenuChoice(1, [&] {
     EXPECT_EQ(HeardMessages().back(), static_cast<UINT>(WM_USER));  // served by the menu's loop
-    nestedRefused = !TrackPopupMenu(recent_, 0, 0, 0, 0, owner_, nullptr) &&
-                    GetLastError() == ERROR_POPUP_ALREADY_ACTIVE;
+    nestedRefused =
+        !TrackPopupMenu(recent_, 0, 0, 0, 0, owner_, nullptr) && GetLastError() == ERROR_POPUP_ALREADY_ACTIVE;
     EndMenu();
   });
   EXPECT_EQ(TrackPopupMenuEx(menu_, TPM_RETURNCMD, 0, 0, owner_, nullptr), 0);  // ended: no choice
