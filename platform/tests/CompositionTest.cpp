@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <thread>
 #include <vector>
 
 #include "platform/Bitmaps.h"
@@ -199,6 +200,19 @@ TEST_F(Composition, AHiddenOrDestroyedChildLeavesItsParentRepainted) {
   Pump();
   EXPECT_EQ(DesktopAt(20, 20), kRed);
   EXPECT_EQ(DesktopAt(60, 60), kRed);
+}
+
+TEST_F(Composition, AChildWhoseThreadEndsLeavesItsParentRepainted) {
+  HWND parent = MakeTop({0, 0, 100, 100}, kRed);
+  SetWindowLongA(parent, GWL_STYLE, GetWindowLongA(parent, GWL_STYLE) | WS_CLIPCHILDREN);
+  Pump();
+  std::thread([parent] {
+    HWND child = Make(0, WS_CHILD, {10, 10, 30, 30}, parent, kGreen);
+    UpdateWindow(child);
+  }).join();
+  ASSERT_EQ(DesktopAt(20, 20), kGreen);  // the child's picture stays after its thread ended
+  Pump();
+  EXPECT_EQ(DesktopAt(20, 20), kRed);
 }
 
 TEST_F(Composition, WritesReadablePngFiles) {
