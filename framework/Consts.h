@@ -53,3 +53,7 @@ inline constexpr char SScanLine[] = "Scan line index out of range";
 inline constexpr char SUnknownExtension[] = "Unknown picture file extension (.%s)";
 inline constexpr char SVBitmaps[] = "Bitmaps";
 inline constexpr char SImageIndexError[] = "Invalid ImageList Index";
+
+inline constexpr char SMenuIndexError[] = "Menu index out of range";
+inline constexpr char SMenuInserted[] = "Menu inserted twice";
+inline constexpr char SMenuNotFound[] = "Sub-menu is not in menu";
