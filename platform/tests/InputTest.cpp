@@ -525,6 +525,71 @@ TEST(InputKeys, TypingGivesKeysForWhatKeysMakeAndBytesForDoubleByteCharacters) {
   EXPECT_GE(GetKeyState(VK_SHIFT), 0);
 }
 
+// ---- dropped files ----
+
+TEST(InputDroppedFiles, GoToTheNearestAcceptingWindowWithTheirNamesAndPoint) {
+  const char* cls = Register("DropTarget");
+  HWND top = Popup(cls, {0, 0, 200, 200});
+  HWND child = Child(cls, top, {50, 50, 150, 150});
+  const char* files[] = {"C:\\music\\one.mp3", "C:\\d.korud"};
+  EXPECT_FALSE(test::DropFiles({60, 60}, files, 2));  // nobody accepts
+  DragAcceptFiles(top, TRUE);
+  EXPECT_TRUE(GetWindowLongA(top, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+  ClearSeen();
+  ASSERT_TRUE(test::DropFiles({60, 70}, files, 2));
+  Pump();
+  auto drops = SeenMessages(WM_DROPFILES);
+  ASSERT_EQ(drops.size(), 1u);
+  EXPECT_EQ(drops[0].hwnd, top);
+  HDROP drop = reinterpret_cast<HDROP>(drops[0].wParam);
+  EXPECT_EQ(DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0), 2u);
+  EXPECT_EQ(DragQueryFileA(drop, 0, nullptr, 0), 16u);
+  char name[276];
+  EXPECT_EQ(DragQueryFileA(drop, 1, name, sizeof name), 10u);
+  EXPECT_STREQ(name, "C:\\d.korud");
+  EXPECT_EQ(DragQueryFileA(drop, 2, name, sizeof name), 0u);
+  POINT pt{};
+  EXPECT_TRUE(DragQueryPoint(drop, &pt));
+  EXPECT_EQ(pt.x, 60);
+  EXPECT_EQ(pt.y, 70);
+  DragFinish(drop);
+  EXPECT_EQ(DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0), 0u);
+  EXPECT_FALSE(DragQueryPoint(drop, &pt));
+  DragAcceptFiles(top, FALSE);
+  EXPECT_FALSE(GetWindowLongA(top, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+  EXPECT_FALSE(test::DropFiles({60, 60}, files, 2));
+  (void)child;
+}
+
+TEST(InputDroppedFiles, AShortBufferGetsATerminatedPrefixAndNothingBeyondIt) {
+  const char* cls = Register("ShortBuffer");
+  HWND top = Popup(cls, {0, 0, 100, 100}, 0, WS_EX_ACCEPTFILES);
+  const std::string dbcs = std::string("C:\\") + SJ("曲") + ".mp3";  // the double-byte character at 3 and 4
+  const char* files[] = {"C:\\abcdef.mp3", dbcs.c_str()};
+  ASSERT_TRUE(test::DropFiles({10, 10}, files, 2));
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, top, WM_DROPFILES, WM_DROPFILES, PM_REMOVE));
+  HDROP drop = reinterpret_cast<HDROP>(msg.wParam);
+
+  char buffer[16];
+  std::memset(buffer, '#', sizeof buffer);
+  EXPECT_EQ(DragQueryFileA(drop, 0, buffer, 6), 5u);
+  EXPECT_STREQ(buffer, "C:\\ab");
+  EXPECT_EQ(buffer[6], '#');
+  std::memset(buffer, '#', sizeof buffer);
+  EXPECT_EQ(DragQueryFileA(drop, 0, buffer, 0), 0u);
+  EXPECT_EQ(buffer[0], '#');
+  EXPECT_EQ(DragQueryFileA(drop, 0, buffer, 1), 0u);
+  EXPECT_EQ(buffer[0], '\0');
+  EXPECT_EQ(buffer[1], '#');
+  // Half of a double-byte character is never copied.
+  std::memset(buffer, '#', sizeof buffer);
+  EXPECT_EQ(DragQueryFileA(drop, 1, buffer, 5), 3u);
+  EXPECT_STREQ(buffer, "C:\\");
+  EXPECT_EQ(DragQueryFileA(drop, 1, buffer, 6), 5u);
+  DragFinish(drop);
+}
+
 // ---- other threads ----
 
 TEST(InputInjection, FromAnotherThreadReachesTheOwnersQueue) {
