@@ -1,5 +1,6 @@
 #include "platform/Input.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -212,8 +213,7 @@ void PostMouseMessage(HWND target, LRESULT code, MouseEvent event, MouseButton b
     const WPARAM wParam = client ? MouseKeysLocked() : static_cast<WPARAM>(code);
     const LPARAM lParam =
         client ? PackPoint(pt.x - w->clientRect.left, pt.y - w->clientRect.top) : PackPoint(pt.x, pt.y);
-    PostInputLocked(*w, message, wParam, lParam, pt,
-                    event == MouseEvent::Move ? QS_MOUSEMOVE : QS_MOUSEBUTTON);
+    PostInputLocked(*w, message, wParam, lParam);
   }
   WakeAll();
 }

@@ -533,6 +533,7 @@ TEST(InputDroppedFiles, GoToTheNearestAcceptingWindowWithTheirNamesAndPoint) {
   HWND child = Child(cls, top, {50, 50, 150, 150});
   const char* files[] = {"C:\\music\\one.mp3", "C:\\d.korud"};
   EXPECT_FALSE(test::DropFiles({60, 60}, files, 2));  // nobody accepts
+  ASSERT_EQ(WindowFromPoint({60, 70}), child);
   DragAcceptFiles(top, TRUE);
   EXPECT_TRUE(GetWindowLongA(top, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
   ClearSeen();
@@ -558,7 +559,6 @@ TEST(InputDroppedFiles, GoToTheNearestAcceptingWindowWithTheirNamesAndPoint) {
   DragAcceptFiles(top, FALSE);
   EXPECT_FALSE(GetWindowLongA(top, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
   EXPECT_FALSE(test::DropFiles({60, 60}, files, 2));
-  (void)child;
 }
 
 TEST(InputDroppedFiles, AShortBufferGetsATerminatedPrefixAndNothingBeyondIt) {
