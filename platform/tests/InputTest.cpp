@@ -473,6 +473,25 @@ TEST(InputKeys, MessagesCarryTheKeyBitsAndUpdateTheKeyStateAsRead) {
   test::ReleaseKey(VK_LEFT);
 }
 
+TEST(InputKeys, InputIsQueuedAsSuchAndTakenAfterPostedMessages) {
+  const char* cls = Register("Queued");
+  HWND top = Popup(cls, {0, 0, 100, 100});
+  SetFocus(top);
+  test::PressKey('Q');
+  EXPECT_EQ(HIWORD(GetQueueStatus(QS_KEY | QS_MOUSE)), QS_KEY);
+  test::MoveMouse({10, 10});
+  EXPECT_EQ(HIWORD(GetQueueStatus(QS_KEY | QS_MOUSE)), QS_KEY | QS_MOUSEMOVE);
+  PostMessageA(top, WM_USER, 0, 0);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, WM_USER);
+  EXPECT_EQ(msg.pt.x, 10);  // posted messages carry the cursor's place too
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, WM_KEYDOWN);
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, WM_MOUSEMOVE);
+}
+
 std::string TypedCharacters() {
   std::string out;
   for (auto& s : SeenMessages(WM_CHAR)) out += static_cast<char>(s.wParam);
