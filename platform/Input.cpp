@@ -218,6 +218,26 @@ void PostMouseMessage(HWND target, LRESULT code, MouseEvent event, MouseButton b
   WakeAll();
 }
 
+// A press on a window of an inactive top-level window makes that window the
+// foreground one, unless the window answers WM_MOUSEACTIVATE otherwise;
+// false when the answer drops the press.
+bool ActivateOnPress(const Hit& hit, UINT mouseMessage) {
+  HWND root{};
+  {
+    std::lock_guard lock(KernelMutex());
+    const Window* top = LiveWindowLocked(hit.hwnd);
+    while (top && top->parent && top->parent != DesktopLocked()) top = top->parent;
+    if (!top || top->parent != DesktopLocked() || ActiveWindowLocked(top->threadId) == top->handle ||
+        (top->exStyle & WS_EX_NOACTIVATE))
+      return true;
+    root = top->handle;
+  }
+  const LRESULT answer = SendMessageA(hit.hwnd, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(root),
+                                      MAKELPARAM(static_cast<WORD>(hit.code), static_cast<WORD>(mouseMessage)));
+  if (answer == MA_ACTIVATE || answer == MA_ACTIVATEANDEAT) SetForegroundWindow(root);
+  return answer != MA_ACTIVATEANDEAT && answer != MA_NOACTIVATEANDEAT;
+}
+
 // What the window manager makes of one event of the mouse at its current
 // place: the capture window's client message, or the hit window's
 // WM_SETCURSOR and then its client or non-client message.
@@ -239,7 +259,9 @@ void RouteMouse(MouseEvent event, MouseButton button) {
   const WPARAM mouseMessage = ClientMessageOf(event, button);
   SendMessageA(hit.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hit.hwnd),
                MAKELPARAM(static_cast<WORD>(hit.code), static_cast<WORD>(mouseMessage)));
-  if (!hit.swallowed) PostMouseMessage(hit.hwnd, hit.code, event, button, pt);
+  if (hit.swallowed) return;
+  if (event == MouseEvent::Down && !ActivateOnPress(hit, static_cast<UINT>(mouseMessage))) return;
+  PostMouseMessage(hit.hwnd, hit.code, event, button, pt);
 }
 
 POINT ClampToScreen(POINT pt) {
@@ -366,6 +388,30 @@ LRESULT DefaultSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   }
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   return TRUE;
+}
+
+LRESULT DefaultMouseActivate(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  HWND parent{};
+  {
+    std::lock_guard lock(KernelMutex());
+    const Window* w = LiveWindowLocked(hwnd);
+    if (w && (w->style & WS_CHILD) && IsChildWindow(*w)) parent = w->parent->handle;
+  }
+  if (parent)
+    if (LRESULT answer = SendMessageA(parent, WM_MOUSEACTIVATE, wParam, lParam)) return answer;
+  return MA_ACTIVATE;
+}
+
+void FocusOnActivation(HWND hwnd, WPARAM wParam) {
+  if (LOWORD(wParam) == WA_INACTIVE) return;
+  {
+    std::lock_guard lock(KernelMutex());
+    const Window* w = LiveWindowLocked(hwnd);
+    if (!w || w->threadId != GetCurrentThreadId()) return;
+    HWND focus = FocusLocked(w->threadId);
+    if (focus && IsSelfOrDescendantLocked(hwnd, focus)) return;
+  }
+  SetFocus(hwnd);
 }
 
 void NoteWindowHidden(HWND hwnd) {
