@@ -256,11 +256,11 @@ void RouteMouse(MouseEvent event, MouseButton button) {
   }
   const Hit hit = HitTest(pt);
   if (!hit.hwnd) return;
-  const WPARAM mouseMessage = ClientMessageOf(event, button);
+  const UINT mouseMessage = ClientMessageOf(event, button);
   SendMessageA(hit.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hit.hwnd),
                MAKELPARAM(static_cast<WORD>(hit.code), static_cast<WORD>(mouseMessage)));
   if (hit.swallowed) return;
-  if (event == MouseEvent::Down && !ActivateOnPress(hit, static_cast<UINT>(mouseMessage))) return;
+  if (event == MouseEvent::Down && !ActivateOnPress(hit, mouseMessage)) return;
   PostMouseMessage(hit.hwnd, hit.code, event, button, pt);
 }
 

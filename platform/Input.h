@@ -205,11 +205,15 @@ enum class MouseButton { Left, Right, Middle };
 // Points are screen coordinates. Two presses of a button within the
 // double-click time (GetDoubleClickTime, on the platform clock) and the
 // double-click rectangle become a double click for a window whose class
-// has CS_DBLCLKS.
+// has CS_DBLCLKS. The hit test and WM_SETCURSOR are sent, so a window of
+// another thread must be running its message loop meanwhile. A press on an
+// inactive window activates it (WM_MOUSEACTIVATE).
 void MoveMouse(POINT screen);
 void PressMouse(MouseButton button);
 void ReleaseMouse(MouseButton button);
 void Click(POINT screen, MouseButton button = MouseButton::Left);  // move, press, release
+// Keys go to the focus window of the thread that last set the focus (else
+// its active window); while Alt is held, or for F10, as system keys.
 void PressKey(int virtualKey);
 void ReleaseKey(int virtualKey);
 // Presses and releases each character's key; TranslateMessage turns the key
