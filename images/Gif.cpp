@@ -34,6 +34,23 @@ int Word(const uint8_t* p) { return p[0] | p[1] << 8; }
 // A pixel as 24-bit DIBs hold it: blue, green, red from the low byte up.
 uint32_t DibPixel(TColor color) { return (color & 0xFF) << 16 | (color & 0xFF00) | (color >> 16 & 0xFF); }
 
+// Fills the part of the rectangle inside a 24-bit bitmap with the colour.
+void FillPixels(TBitmap& bitmap, const TRect& rect, TColor color) {
+  const int left = std::max(rect.left, 0);
+  const int top = std::max(rect.top, 0);
+  const int right = std::min(rect.right, bitmap.Width());
+  const int bottom = std::min(rect.bottom, bitmap.Height());
+  if (bitmap.Empty() || left >= right || top >= bottom) return;
+  const uint32_t pixel = DibPixel(ColorToRGB(color));
+  std::vector<uint8_t> row(3 * static_cast<size_t>(right - left));
+  for (size_t x = 0; x < row.size(); x += 3) {
+    row[x] = static_cast<uint8_t>(pixel);
+    row[x + 1] = static_cast<uint8_t>(pixel >> 8);
+    row[x + 2] = static_cast<uint8_t>(pixel >> 16);
+  }
+  for (int y = top; y < bottom; ++y) std::memcpy(static_cast<uint8_t*>(bitmap.ScanLine(y)) + 3 * left, row.data(), row.size());
+}
+
 }  // namespace
 
 // The stream read through a buffer. The end of the stream inside a block
@@ -116,10 +133,13 @@ class ktvGIF::Reader {
 // entry a prefix entry plus one byte. The first byte and the length of each
 // string let a string be written backwards straight into the row.
 struct ktvGIF::CodeTable {
-  std::array<int16_t, kMaxCodes> prefix;
+  struct Entry {
+    int16_t prefix;  // -1 for a root
+    uint8_t suffix;
+    uint8_t first;
+  };
+  std::array<Entry, kMaxCodes> entries;
   std::array<uint16_t, kMaxCodes> length;
-  std::array<uint8_t, kMaxCodes> suffix;
-  std::array<uint8_t, kMaxCodes> first;
 };
 
 // One image: LZW codes from the data sub-blocks into a row of palette
@@ -154,12 +174,12 @@ class ktvGIF::Decoder {
       }
       if (code < nextCode_) {
         WriteCodeTable(code);
-        SetCodeTable(previous, table_.first[code]);
+        SetCodeTable(previous, table_.entries[code].first);
       } else {
         // The one code not yet in the table is the previous string plus
         // its own first byte.
         if (previous < 0 || code != nextCode_) InvalidImage();
-        SetCodeTable(previous, table_.first[previous]);
+        SetCodeTable(previous, table_.entries[previous].first);
         WriteCodeTable(code);
       }
       previous = code;
@@ -184,10 +204,8 @@ class ktvGIF::Decoder {
 
   void ResetRoots() {
     for (int i = 0; i < 1 << minimumCodeSize_; ++i) {
-      table_.prefix[i] = -1;
+      table_.entries[i] = {-1, static_cast<uint8_t>(i), static_cast<uint8_t>(i)};
       table_.length[i] = 1;
-      table_.suffix[i] = static_cast<uint8_t>(i);
-      table_.first[i] = static_cast<uint8_t>(i);
     }
   }
 
@@ -202,10 +220,8 @@ class ktvGIF::Decoder {
   void SetCodeTable(int prefix, uint8_t suffix) {
     if (nextCode_ >= kMaxCodes || prefix < 0) return;
     if (prefix >= nextCode_) InvalidImage();
-    table_.prefix[nextCode_] = static_cast<int16_t>(prefix);
+    table_.entries[nextCode_] = {static_cast<int16_t>(prefix), suffix, table_.entries[prefix].first};
     table_.length[nextCode_] = static_cast<uint16_t>(table_.length[prefix] + 1);
-    table_.suffix[nextCode_] = suffix;
-    table_.first[nextCode_] = table_.first[prefix];
     ++nextCode_;
     if (nextCode_ >= 1 << codeSize_ && codeSize_ < kMaxCodeSize) {
       ++codeSize_;
@@ -244,19 +260,26 @@ class ktvGIF::Decoder {
     }
   }
 
+  // Writes the string of `code` backwards from `end`.
+  static void WriteString(const CodeTable::Entry* entries, int code, int length, uint8_t* end) {
+    for (; length > 0; --length) {
+      const CodeTable::Entry e = entries[code];
+      *--end = e.suffix;
+      code = e.prefix;
+    }
+  }
+
   // Writes the string of `code` into the row, flushing each full row.
   void WriteCodeTable(int code) {
     const int length = table_.length[code];
     const int width = gif_.imageWidth_;
     if (position_ + length <= width) {
-      uint8_t* out = row_.data() + position_ + length;
-      for (int c = code; c >= 0; c = table_.prefix[c]) *--out = table_.suffix[c];
+      WriteString(table_.entries.data(), code, length, row_.data() + position_ + length);
       position_ += length;
       if (position_ == width) FlushRow();
       return;
     }
-    uint8_t* out = string_.data() + length;
-    for (int c = code; c >= 0; c = table_.prefix[c]) *--out = table_.suffix[c];
+    WriteString(table_.entries.data(), code, length, string_.data() + length);
     for (int done = 0; done < length;) {
       const int n = std::min(length - done, width - position_);
       std::memcpy(row_.data() + position_, string_.data() + done, n);
@@ -306,12 +329,16 @@ class ktvGIF::Decoder {
     }
   }
 
-  void DrawPixels(const uint8_t* in, uint8_t* out, int count) {
+  void DrawPixels(const uint8_t* in, uint8_t* out, int count) const {
+    // Locals, as the byte writes could alias the members.
+    const uint32_t* colors = colors_.data();
+    const bool transparent = transparent_;
+    const uint8_t transparentIndex = transparentIndex_;
     if (rop_ == 0xCC) {
       for (int x = 0; x < count; ++x, out += 3) {
         const uint8_t index = in[x];
-        if (transparent_ && index == transparentIndex_) continue;
-        const uint32_t c = colors_[index];
+        if (transparent && index == transparentIndex) continue;
+        const uint32_t c = colors[index];
         out[0] = static_cast<uint8_t>(c);
         out[1] = static_cast<uint8_t>(c >> 8);
         out[2] = static_cast<uint8_t>(c >> 16);
@@ -322,9 +349,9 @@ class ktvGIF::Decoder {
     // raster operation combines the image with them.
     for (int x = 0; x < count; ++x, out += 3) {
       const uint8_t index = in[x];
-      if (transparent_ && index == transparentIndex_) continue;
-      const uint32_t dest = transparent_ ? 0 : out[0] | out[1] << 8 | out[2] << 16;
-      const uint32_t c = win::detail::ApplyRop3(rop_, pattern_, colors_[index], dest);
+      if (transparent && index == transparentIndex) continue;
+      const uint32_t dest = transparent ? 0 : out[0] | out[1] << 8 | out[2] << 16;
+      const uint32_t c = win::detail::ApplyRop3(rop_, pattern_, colors[index], dest);
       out[0] = static_cast<uint8_t>(c);
       out[1] = static_cast<uint8_t>(c >> 8);
       out[2] = static_cast<uint8_t>(c >> 16);
@@ -408,12 +435,7 @@ void ktvGIF::LoadFromStream(TStream* Stream, TBitmap* Bitmap) {
   control_ = {};
   if (!IsSupport(Stream)) InvalidImage();
   if (!KeepSize || target_->Empty()) target_->SetSize(ScreenWidth + OriginX, ScreenHeight + OriginY);
-  if (FillBackground && !target_->Empty()) {
-    TCanvas* canvas = target_->Canvas();
-    canvas->Brush()->SetColor(BackgroundColor);
-    canvas->Brush()->SetStyle(bsSolid);
-    canvas->FillRect(Bounds(OriginX, OriginY, ScreenWidth, ScreenHeight));
-  }
+  if (FillBackground) FillPixels(*target_, Bounds(OriginX, OriginY, ScreenWidth, ScreenHeight), BackgroundColor);
   struct LoadScope {
     ktvGIF& gif;
     ~LoadScope() {
@@ -642,11 +664,9 @@ void ktvGIF::RestoreBackground() {
 }
 
 void ktvGIF::FillImageRect(TColor Color) {
-  if (target_->Empty()) return;
-  TCanvas* canvas = target_->Canvas();
-  canvas->Brush()->SetColor(Color);
-  canvas->Brush()->SetStyle(bsSolid);
-  canvas->FillRect(Bounds(imageLeft_, imageTop_, imageWidth_, imageHeight_));
+  if (target_->PixelFormat() != pf24bit) target_->SetPixelFormat(pf24bit);
+  FillPixels(*target_, Bounds(imageLeft_, imageTop_, imageWidth_, imageHeight_), Color);
+  if (target_->OnChange) target_->OnChange(this);
 }
 
 void ktvGIF::EndRendering() {
