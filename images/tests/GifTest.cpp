@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -11,7 +12,9 @@
 #include "images/tests/support/GifBuilder.h"
 #include "images/tests/support/GifTestSupport.h"
 #include "platform/Palettes.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
+#include "testsupport/TempDir.h"
 
 using namespace giftest;
 
@@ -525,6 +528,20 @@ TEST_F(GifTest, LoadLeavesTheStreamAfterTheTrailer) {
   TStringStream stream(b.Bytes());
   gif.LoadFromStream(&stream, &bitmap);
   EXPECT_EQ(stream.Position(), static_cast<int64_t>(b.Bytes().size()) - 4);
+}
+
+TEST_F(GifTest, FilesAreReadByTheirWindowsNames) {
+  testsupport::TempDir dir;
+  win::MapDrive('T', dir.path());
+  GifBuilder b;
+  b.Header(2, 1, kFour).Image(0, 0, 2, 1, {2, 1}).Trailer();
+  std::ofstream(dir / "pic.gif", std::ios::binary) << b.Bytes();
+  std::ofstream(dir / "text.txt", std::ios::binary) << "not a picture";
+  EXPECT_TRUE(gif.IsSupport("T:\\PIC.GIF"));
+  EXPECT_FALSE(gif.IsSupport("T:\\text.txt"));
+  gif.LoadFromFile("T:\\pic.gif", &bitmap);
+  EXPECT_EQ(PixelAt(bitmap, 0, 0), kBlue);
+  EXPECT_THROW(gif.LoadFromFile("T:\\missing.gif", &bitmap), EFOpenError);
 }
 
 // ---- Malformed streams ------------------------------------------------------------
