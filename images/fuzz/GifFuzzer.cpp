@@ -1,6 +1,15 @@
 // libFuzzer target: any bytes through ktvGIF::LoadFromStream, once into a
 // target sized from the header (when that is small) and once into a small
-// target of fixed size. A load may only succeed or raise EInvalidGraphic.
+// target of fixed size. A load may only succeed, raise EInvalidGraphic,
+// or EOutOfResources for a screen larger than a bitmap can be.
+//
+//   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DLOZG_FUZZ=ON
+//   cmake --build build-fuzz -j2 --target gif_fuzzer
+//   nice build-fuzz/bin/gif_fuzzer NEW_INPUTS images/tests/gif-corpus \
+//     -dict=images/fuzz/gif.dict -max_total_time=600 -rss_limit_mb=2048
+//
+// Every input that ever failed belongs in images/tests/gif-corpus, which
+// the tests replay in every build.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -22,6 +31,8 @@ void Load(const std::string& bytes, bool keepSize) {
   try {
     gif.LoadFromStream(&stream, &bitmap);
   } catch (const EInvalidGraphic&) {
+  } catch (const EOutOfResources&) {
+    // A logical screen beyond what a bitmap can be.
   }
 }
 
