@@ -232,16 +232,16 @@ class ktvGIF::Decoder {
   // Codes are taken least significant bit first from the data sub-blocks
   // read as one byte string. False once the data holds no further code.
   bool GetCode(int& code) {
-    while (bits_count_ < codeSize_) {
+    while (bitCount_ < codeSize_) {
       if (blockPos_ == blockLength_ && !LoadSubBlock()) return false;
-      while (bits_count_ <= 56 && blockPos_ < blockLength_) {
-        accumulator_ |= uint64_t{block_[blockPos_++]} << bits_count_;
-        bits_count_ += 8;
+      while (bitCount_ <= 56 && blockPos_ < blockLength_) {
+        accumulator_ |= uint64_t{block_[blockPos_++]} << bitCount_;
+        bitCount_ += 8;
       }
     }
     code = static_cast<int>(accumulator_ & codeMask_);
     accumulator_ >>= codeSize_;
-    bits_count_ -= codeSize_;
+    bitCount_ -= codeSize_;
     return true;
   }
 
@@ -298,25 +298,25 @@ class ktvGIF::Decoder {
     static constexpr int kCopies[] = {1, 8, 4, 2, 1};
     position_ = 0;
     const int height = gif_.imageHeight_;
-    if (row_index_ < height) DrawRow(row_, kCopies[pass_], gif_.imageWidth_);
-    row_index_ += kStep[pass_];
+    if (rowIndex_ < height) DrawRow(row_, kCopies[pass_], gif_.imageWidth_);
+    rowIndex_ += kStep[pass_];
     // A pass without rows in this image is passed over.
-    while (pass_ >= 1 && pass_ < 4 && row_index_ >= height) {
+    while (pass_ >= 1 && pass_ < 4 && rowIndex_ >= height) {
       ++pass_;
-      row_index_ = kStart[pass_];
+      rowIndex_ = kStart[pass_];
     }
   }
 
-  // Draws the first `count` pixels of the row at image rows row_index_ ..
+  // Draws the first `count` pixels of the row at image rows rowIndex_ ..
   // + copies - 1, clipped to the image and the target.
   void DrawRow(const std::vector<uint8_t>& row, int copies, int count) {
     const int left = gif_.imageLeft_;
     const int from = std::max(0, -left);
     const int to = std::min(count, targetWidth_ - left);
     if (!bits_ || from >= to) return;
-    const int last = std::min(row_index_ + copies, gif_.imageHeight_);
+    const int last = std::min(rowIndex_ + copies, gif_.imageHeight_);
     uint8_t* firstCopy = nullptr;
-    for (int r = row_index_; r < last; ++r) {
+    for (int r = rowIndex_; r < last; ++r) {
       const int y = gif_.imageTop_ + r;
       if (y < 0 || y >= targetHeight_) continue;
       uint8_t* out = bits_ + y * stride_ + 3 * (left + from);
@@ -378,7 +378,7 @@ class ktvGIF::Decoder {
   int clear_ = 0;
   int nextCode_ = 0;
   uint64_t accumulator_ = 0;
-  int bits_count_ = 0;
+  int bitCount_ = 0;
   const uint8_t* block_ = nullptr;
   int blockLength_ = 0;
   int blockPos_ = 0;
@@ -387,7 +387,7 @@ class ktvGIF::Decoder {
   std::vector<uint8_t> row_;
   std::array<uint8_t, kMaxCodes> string_;
   int position_ = 0;
-  int row_index_ = 0;
+  int rowIndex_ = 0;
   int pass_ = 0;
 };
 

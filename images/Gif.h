@@ -15,7 +15,6 @@
 #include "platform/Palettes.h"
 
 class TStream;
-class TTimer;
 
 // A logical palette with room for 256 entries; an entry read as a 32-bit
 // value is the platform colour of the same colour (flags are 0).

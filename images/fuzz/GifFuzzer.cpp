@@ -5,6 +5,7 @@
 //
 //   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DLOZG_FUZZ=ON
 //   cmake --build build-fuzz -j2 --target gif_fuzzer
+//   LSAN_OPTIONS=suppressions=images/fuzz/lsan.supp \
 //   nice build-fuzz/bin/gif_fuzzer NEW_INPUTS images/tests/gif-corpus \
 //     -dict=images/fuzz/gif.dict -max_total_time=600 -rss_limit_mb=2048
 //
