@@ -553,12 +553,14 @@ void ktvGIF::LoadPlaneTextExtension(Reader& reader) {
   canvas->Font()->SetHeight(std::min(cellWidth, cellHeight));
   canvas->Brush()->SetColor(palette_->Color(background));
   canvas->Brush()->SetStyle(bsSolid);
-  canvas->Pen()->SetStyle(psSolid);
+  // A transparent foreground leaves holes shaped like the characters in
+  // the cells' background.
+  glyphHoles_ = false;
   if (control_.HasTransparency()) {
     if (control_.TransparentIndex == background) {
       canvas->Brush()->SetStyle(bsClear);
     } else if (control_.TransparentIndex == foreground) {
-      canvas->Pen()->SetStyle(psClear);
+      glyphHoles_ = true;
     }
   }
   int x = 0;
@@ -574,12 +576,45 @@ void ktvGIF::LoadPlaneTextExtension(Reader& reader) {
 void ktvGIF::DrawPlainText(const uint8_t* Text, int Length, int CellWidth, int CellHeight, int& X, int& Y) {
   TCanvas* canvas = target_->Canvas();
   for (int i = 0; i < Length; ++i) {
-    if (Text[i] != ' ') canvas->TextOut(imageLeft_ + X, imageTop_ + Y, std::string(1, static_cast<char>(Text[i])));
+    const std::string character(1, static_cast<char>(Text[i]));
+    if (Text[i] != ' ') {
+      if (glyphHoles_) {
+        DrawGlyphHole(imageLeft_ + X, imageTop_ + Y, CellWidth, CellHeight, character);
+      } else {
+        canvas->TextOut(imageLeft_ + X, imageTop_ + Y, character);
+      }
+    }
     if (X + 2 * CellWidth <= imageWidth_) {
       X += CellWidth;
     } else {
       X = 0;
       Y += CellHeight;
+    }
+  }
+}
+
+// Fills the cell at (Left, Top) with the brush's colour but where the
+// character's pixels are.
+void ktvGIF::DrawGlyphHole(int Left, int Top, int Width, int Height, const std::string& Character) {
+  if (Width <= 0 || Height <= 0) return;
+  TBitmap glyph;
+  glyph.SetPixelFormat(pf24bit);
+  glyph.SetSize(Width, Height);
+  TCanvas* canvas = glyph.Canvas();
+  canvas->Font()->Assign(target_->Canvas()->Font());
+  canvas->Font()->SetColor(clBlack);
+  canvas->Brush()->SetColor(clWhite);
+  canvas->FillRect(Rect(0, 0, Width, Height));
+  canvas->TextOut(0, 0, Character);
+  const uint32_t background = DibPixel(ColorToRGB(target_->Canvas()->Brush()->Color()));
+  for (int y = std::max(0, -Top); y < Height && Top + y < target_->Height(); ++y) {
+    const auto* in = static_cast<const uint8_t*>(glyph.ScanLine(y));
+    auto* out = static_cast<uint8_t*>(target_->ScanLine(Top + y));
+    for (int x = std::max(0, -Left); x < Width && Left + x < target_->Width(); ++x) {
+      if (in[3 * x] != 0xFF || in[3 * x + 1] != 0xFF || in[3 * x + 2] != 0xFF) continue;
+      out[3 * (Left + x)] = static_cast<uint8_t>(background);
+      out[3 * (Left + x) + 1] = static_cast<uint8_t>(background >> 8);
+      out[3 * (Left + x) + 2] = static_cast<uint8_t>(background >> 16);
     }
   }
 }

@@ -117,6 +117,7 @@ class ktvGIF : public TComponent {
   void RestoreBackground();
   void FillImageRect(TColor Color);
   void DrawPlainText(const uint8_t* Text, int Length, int CellWidth, int CellHeight, int& X, int& Y);
+  void DrawGlyphHole(int Left, int Top, int Width, int Height, const std::string& Character);
   void EndRendering();
   void WaitDelay(int Delay);
   void WaitForUserInput();
@@ -129,6 +130,7 @@ class ktvGIF : public TComponent {
   TBitmap* target_ = nullptr;
   TGIFGraphicControl control_{};
   bool timerExpired_ = false;
+  bool glyphHoles_ = false;  // plain text with a transparent foreground
   int32_t imageLeft_ = 0;
   int32_t imageTop_ = 0;
   int32_t imageWidth_ = 0;

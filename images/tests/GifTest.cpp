@@ -468,6 +468,25 @@ TEST_F(GifTest, PlainTextDrawsCharactersInTheGridAndIsAnnounced) {
   EXPECT_EQ(inked(0, 0, 64, 32), 0);
 }
 
+TEST_F(GifTest, PlainTextWithATransparentForegroundLeavesCharacterShapedHoles) {
+  GifBuilder b;
+  b.Header(40, 20, kFour, 3).Image(0, 0, 40, 20, std::vector<uint8_t>(800, 2));
+  b.GraphicControl(0, 0, 0).PlainText(4, 4, 24, 12, 12, 12, 0, 1, "AB").Trailer();
+  Decode(gif, b.Bytes(), bitmap);
+  int red = 0, green = 0, blue = 0;
+  for (int y = 4; y < 16; ++y)
+    for (int x = 4; x < 16; ++x) {
+      const TColor c = PixelAt(bitmap, x, y);
+      red += c == kRed;
+      green += c == kGreen;
+      blue += c == kBlue;
+    }
+  EXPECT_EQ(red, 0);
+  EXPECT_GT(green, 12 * 12 / 3);  // the cell's background
+  EXPECT_GT(blue, 0);             // the image below, through the character
+  EXPECT_EQ(PixelAt(bitmap, 30, 10), kBlue);
+}
+
 // ---- Events and animation -------------------------------------------------------
 
 TEST_F(GifTest, EventsComeInStreamOrderAndAnimateOffStopsAfterTheFirstImage) {
