@@ -579,7 +579,8 @@ void TWinControl::InsertControl(TControl* AControl) {
   auto* windowed = dynamic_cast<TWinControl*>(AControl);
   if (windowed) tabList_.push_back(windowed);
   AControl->SetParentValues();
-  if (windowed && handle_ && !ComponentState().Contains(csLoading)) windowed->CreateHandle();
+  if (windowed && handle_ && !ComponentState().Contains(csLoading) && !ComponentState().Contains(csDestroying))
+    windowed->CreateHandle();
   AControl->Invalidate();
   AControl->RequestAlign();
 }
@@ -1034,7 +1035,16 @@ void TWinControl::PaintControls(win::HDC DC, TControl* First) {
     win::GetViewportOrgEx(DC, &origin);
     win::SetViewportOrgEx(DC, origin.x + bounds.left, origin.y + bounds.top, nullptr);
     win::IntersectClipRect(DC, 0, 0, control->Width(), control->Height());
-    control->Perform(win::WM_PAINT, reinterpret_cast<win::WPARAM>(DC), 0);
+    // A copy of this control is a copy of its graphic children too.
+    const bool copy = controlState_.Contains(csPaintCopy);
+    if (copy) control->controlState_.Include(csPaintCopy);
+    try {
+      control->Perform(win::WM_PAINT, reinterpret_cast<win::WPARAM>(DC), 0);
+    } catch (...) {
+      control->controlState_.Exclude(csPaintCopy);
+      throw;
+    }
+    control->controlState_.Exclude(csPaintCopy);
   }
 }
 
@@ -1112,8 +1122,12 @@ void TWinControl::WMKillFocus(TMessage& Message) {
   if (OnExit) OnExit(this);
 }
 
+// The window lost the platform's capture: so did the control holding the
+// mouse through it (unless the window took the capture again itself).
 void TWinControl::WMCaptureChanged(TMessage& Message) {
-  if (captureControl && (captureControl == this || captureControl->Parent() == this)) captureControl = nullptr;
+  const bool kept = reinterpret_cast<win::HWND>(Message.LParam) == handle_;
+  if (!kept && captureControl && (captureControl == this || captureControl->Parent() == this))
+    captureControl = nullptr;
   DefaultHandler(Message);
 }
 
