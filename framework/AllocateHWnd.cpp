@@ -1,5 +1,7 @@
 #include "framework/AllocateHWnd.h"
 
+#include "framework/Application.h"
+
 #include "platform/Messages.h"
 #include "platform/Process.h"
 #include "platform/Window.h"
@@ -10,11 +12,19 @@ constexpr char kUtilWindowClass[] = "TPUtilWindow";
 
 // The window's method lives in its user data from the end of its creation
 // until it is deallocated; messages outside that time get the default answer.
+// What the method raises stops at the application, so that a message sent
+// from another thread never carries an exception back through the platform;
+// without an application it goes on to the caller.
 win::LRESULT UtilWindowProc(win::HWND wnd, win::UINT msg, win::WPARAM wParam, win::LPARAM lParam) {
   auto* method = reinterpret_cast<TWndMethod*>(win::GetWindowLongPtrA(wnd, win::GWLP_USERDATA));
   if (!method) return win::DefWindowProcA(wnd, msg, wParam, lParam);
   TMessage message{msg, wParam, lParam, 0};
-  (*method)(message);
+  try {
+    (*method)(message);
+  } catch (...) {
+    if (!Application) throw;
+    Application->HandleException(nullptr);
+  }
   return message.Result;
 }
 

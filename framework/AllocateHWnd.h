@@ -20,7 +20,8 @@ using TWndMethod = std::function<void(TMessage& Message)>;
 
 // Creates a hidden top-level window (class "TPUtilWindow") on the calling
 // thread; every message after its creation goes to Method, which answers
-// the messages it does not handle with DefWindowProcA. Null when the
+// the messages it does not handle with DefWindowProcA. What Method raises
+// goes to Application->HandleException when there is an application. Null when the
 // platform cannot create the window.
 win::HWND AllocateHWnd(TWndMethod Method);
 // Destroys such a window; Method is not called again, not even for the

@@ -200,40 +200,26 @@ std::string FullPathName(const std::string& name) {
 
 }  // namespace
 
-// ---- TKORUFont ---------------------------------------------------------------
-
-TKORUFont::TKORUFont() : Name(SJ("ＭＳ Ｐゴシック")), Charset(1), Height(-12), Color(kColorWindowText) {}
-
-int TKORUFont::GetSize() const {
-  // Rounded as the platform's MulDiv rounds, half away from zero.
-  const int scaled = -Height * 72;
-  return (scaled + (scaled < 0 ? -PixelsPerInch : PixelsPerInch) / 2) / PixelsPerInch;
-}
-
-void TKORUFont::SetSize(int Value) {
-  const int scaled = Value * PixelsPerInch;
-  Height = -((scaled + (scaled < 0 ? -72 : 72) / 2) / 72);
-}
-
-void ApplyPlayerFont(TKORUFont& Font, const std::string& Name, win::LONG Charset, win::LONG Size, win::LONG Style,
+void ApplyPlayerFont(TFont& Font, const std::string& Name, win::LONG Charset, win::LONG Size, win::LONG Style,
                      win::LONG Color) {
-  Font.Name = Name;
-  Font.Charset = win::LOBYTE(static_cast<win::DWORD>(Charset));
+  Font.SetName(Name);
+  Font.SetCharset(win::LOBYTE(static_cast<win::DWORD>(Charset)));
   if (Size < 0)
-    Font.Height = Size;
+    Font.SetHeight(Size);
   else
     Font.SetSize(Size);
-  Font.Style = {};
-  if (Style & kStyleBold) Font.Style.Include(TKORUFont::fsBold);
-  if (Style & kStyleItalic) Font.Style.Include(TKORUFont::fsItalic);
-  if (Style & kStyleUnderline) Font.Style.Include(TKORUFont::fsUnderline);
-  if (Style & kStyleStrikeOut) Font.Style.Include(TKORUFont::fsStrikeOut);
-  Font.Color = static_cast<win::COLORREF>(Color);
+  TFontStyles styles;
+  if (Style & kStyleBold) styles.Include(fsBold);
+  if (Style & kStyleItalic) styles.Include(fsItalic);
+  if (Style & kStyleUnderline) styles.Include(fsUnderline);
+  if (Style & kStyleStrikeOut) styles.Include(fsStrikeOut);
+  Font.SetStyle(styles);
+  Font.SetColor(static_cast<TColor>(Color));
 }
 
 // ---- TLyrics -----------------------------------------------------------------
 
-TLyrics::TLyrics() : Font(std::make_unique<TKORUFont>()) {}
+TLyrics::TLyrics() : Font(std::make_unique<TFont>()) {}
 
 // ---- TPlayList ---------------------------------------------------------------
 
@@ -374,7 +360,7 @@ TKORU::TKORU(TComponent* AOwner) : TComponent(AOwner) {
   Menu5000 = new TKORUMenu(this, kMenu5000);
   Menu9000 = new TKORUMenu(this, kMenu9000);
   Menu8000 = new TKORUMenu(this, kMenu8000);
-  Font = std::make_unique<TKORUFont>();
+  Font = std::make_unique<TFont>();
 
   EventMask = kDefaultEventMask;
   MessageId = win::RegisterWindowMessageA("WM_KORU");
@@ -1298,7 +1284,7 @@ win::COLORREF TKORU::GetColor(int Index) {
   return static_cast<win::COLORREF>(color);
 }
 
-TKORUFont* TKORU::GetFont(int Index) {
+TFont* TKORU::GetFont(int Index) {
   IKORUControl* control = Bound ? control_.Checked() : nullptr;
   if (!control) return Font.get();
   WideString name;

@@ -14,6 +14,7 @@
 
 #include "framework/AllocateHWnd.h"
 #include "framework/Classes.h"
+#include "framework/Graphics.h"
 #include "hostlink/Koru_tlb.h"
 #include "hostlink/Utilcls.h"
 
@@ -23,32 +24,10 @@ using Koru_tlb::TKORUDisplayMode;
 // The player's playing device; the values are the player's.
 enum TKORUDeviceType : int {};
 
-// The font settings the player hands over (name, character set, height or
-// point size, style, colour). Stands in for the framework's font class:
-// it keeps the settings and draws nothing.
-class TKORUFont : public TPersistent {
- public:
-  enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
-  using TFontStyles = TSet<TFontStyle>;
-  static constexpr int PixelsPerInch = 96;
-
-  TKORUFont();
-  // Points, derived from Height as the framework does: a negative height is
-  // the character height in pixels.
-  int GetSize() const;
-  void SetSize(int Value);
-
-  std::string Name;
-  win::BYTE Charset;
-  int Height;
-  TFontStyles Style;
-  win::COLORREF Color;
-};
-
 // A font record of the player applied to a font: the character set's low
 // byte; a negative size as the height in pixels, any other as points; the
 // style flags 1 bold, 2 italic, 4 underline and 8 strike-out (others ignored).
-void ApplyPlayerFont(TKORUFont& Font, const std::string& Name, win::LONG Charset, win::LONG Size, win::LONG Style,
+void ApplyPlayerFont(TFont& Font, const std::string& Name, win::LONG Charset, win::LONG Size, win::LONG Style,
                      win::LONG Color);
 
 // The information of one play-list track; a cleared record has empty texts
@@ -74,7 +53,7 @@ class TLyrics : public TObject {
  public:
   TLyrics();
 
-  std::unique_ptr<TKORUFont> Font;
+  std::unique_ptr<TFont> Font;
   int Line = -1;  // the player's tag of a lyrics line
   std::string Text;
   win::BYTE Alignment = 2;  // 0 left, 1 right, 2 centre
@@ -299,7 +278,7 @@ class TKORU : public TComponent {
   void SetTool(const std::string& Name, const std::string& Value);
   void DeleteTool(const std::string& Name);
   win::COLORREF GetColor(int Index);
-  TKORUFont* GetFont(int Index);
+  TFont* GetFont(int Index);
   void GetFormImage(const std::string& Name);
 
   win::UINT MessageId = 0;  // the registered message "WM_KORU"
@@ -319,7 +298,7 @@ class TKORU : public TComponent {
   TKORUMenu* Menu9000 = nullptr;
   TKORUMenu* Menu8000 = nullptr;
   std::vector<TKORUMenu*> MenuList;
-  std::unique_ptr<TKORUFont> Font;
+  std::unique_ptr<TFont> Font;
   bool ComInitialized = false;
 
   TKORUEvent OnKORU;

@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "platform/Errors.h"
+#include "platform/Input.h"
 #include "platform/Messages.h"
 #include "platform/Painting.h"
 #include "platform/Screen.h"
@@ -553,6 +554,12 @@ Window* LiveWindowLocked(HWND hwnd) {
 
 Window* DesktopLocked() { return State().desktop.get(); }
 
+HWND ActiveWindowLocked(DWORD threadId) {
+  auto& active = State().activeWindows;
+  auto it = active.find(threadId);
+  return it == active.end() ? nullptr : it->second;
+}
+
 std::vector<HWND> TopLevelWindowsLocked() {
   std::vector<HWND> handles;
   for (auto& w : State().desktop->children) handles.push_back(w->handle);
@@ -578,6 +585,9 @@ void AddWindowDestroyedListener(WindowDestroyedListener listener) {
 
 void RemoveThreadWindows(DWORD threadId) {
   std::vector<HWND> removed;
+  // Children that lived in another thread's window leave a hole in its
+  // picture: the parent's client coordinates of each, to be repainted.
+  std::vector<std::pair<HWND, RECT>> uncovered;
   {
     std::lock_guard lock(KernelMutex());
     Manager& s = State();
@@ -592,9 +602,19 @@ void RemoveThreadWindows(DWORD threadId) {
     };
     collect(collect, s.desktop.get());
     collect(collect, s.messageRoot.get());
-    for (Window* w : subtrees) RemoveTreeLocked(w, removed);
+    for (Window* w : subtrees) {
+      if (HasParentWindow(*w) && IsShownLocked(w)) {
+        const POINT origin{w->parent->clientRect.left, w->parent->clientRect.top};
+        const RECT& r = w->windowRect;
+        uncovered.push_back({w->parent->handle,
+                             RECT{r.left - origin.x, r.top - origin.y, r.right - origin.x, r.bottom - origin.y}});
+      }
+      RemoveTreeLocked(w, removed);
+    }
   }
   NotifyDestroyed(removed);
+  for (const auto& [parent, rect] : uncovered)
+    RedrawWindow(parent, &rect, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 RECT NonClientInsets(DWORD style, DWORD exStyle) {
@@ -762,6 +782,15 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       return detail::EraseWithClassBackground(hwnd, reinterpret_cast<HDC>(wParam));
     case WM_WINDOWPOSCHANGED:
       detail::ReportWindowPosChanged(hwnd, *reinterpret_cast<const WINDOWPOS*>(lParam));
+      return 0;
+    case WM_NCHITTEST:
+      return detail::DefaultHitTest(hwnd, lParam);
+    case WM_SETCURSOR:
+      return detail::DefaultSetCursor(hwnd, wParam, lParam);
+    case WM_MOUSEACTIVATE:
+      return detail::DefaultMouseActivate(hwnd, wParam, lParam);
+    case WM_ACTIVATE:
+      detail::FocusOnActivation(hwnd, wParam);
       return 0;
     default:
       return 0;
@@ -1195,6 +1224,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     return FALSE;
   if (!(flags & SWP_NOREDRAW)) detail::NoteWindowPlaced(hwnd, oldRect, wasShown);
   SendMessageA(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
+  if (flags & SWP_HIDEWINDOW) detail::NoteWindowHidden(hwnd);
   if (activate) detail::Activate(hwnd, false);
   return TRUE;
 }
@@ -1299,6 +1329,7 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
       }))
     return FALSE;
   if (wasDisabled == !enable) return wasDisabled;
+  if (!enable) detail::NoteWindowDisabled(hwnd);
   SendMessageA(hwnd, WM_ENABLE, enable ? TRUE : FALSE, 0);
   return wasDisabled;
 }

@@ -4,8 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <string>
+#include <thread>
 #include <vector>
 
+#include "framework/Application.h"
+#include "framework/Exceptions.h"
 #include "platform/Messages.h"
 #include "platform/Window.h"
 
@@ -52,6 +57,36 @@ TEST(AllocateHWnd, WindowsAreIndependent) {
   EXPECT_EQ(second, 1);
   DeallocateHWnd(a);
   DeallocateHWnd(b);
+}
+
+TEST(AllocateHWnd, WhatTheMethodRaisesStopsAtTheApplication) {
+  TApplication app(nullptr);
+  std::vector<std::string> handled;
+  app.OnException = [&](TObject*, Exception* e) { handled.push_back(e->Message); };
+  win::HWND wnd = AllocateHWnd([](TMessage& m) {
+    m.Result = 5;
+    if (m.Msg == win::WM_USER) throw Exception("broken handler");
+  });
+  // Sent from another thread, the message is served while this thread waits.
+  std::atomic<win::LRESULT> answer = -1;
+  std::thread sender([&] {
+    answer = win::SendMessageA(wnd, win::WM_USER, 0, 0);
+    win::PostMessageA(wnd, win::WM_NULL, 0, 0);  // ends the wait below
+  });
+  win::MSG msg;
+  while (answer == -1 && win::GetMessageA(&msg, nullptr, 0, 0)) win::DispatchMessageA(&msg);
+  sender.join();
+  EXPECT_EQ(answer, 5);
+  EXPECT_EQ(handled, std::vector<std::string>{"broken handler"});
+  DeallocateHWnd(wnd);
+}
+
+TEST(AllocateHWnd, WithoutAnApplicationTheCallerSeesWhatTheMethodRaised) {
+  win::HWND wnd = AllocateHWnd([](TMessage& m) {
+    if (m.Msg == win::WM_USER) throw Exception("broken handler");
+  });
+  EXPECT_THROW(win::SendMessageA(wnd, win::WM_USER, 0, 0), Exception);
+  DeallocateHWnd(wnd);
 }
 
 }  // namespace

@@ -133,10 +133,10 @@ TEST_F(KoruData, TheDisplayTextComesWithItsFont) {
   EXPECT_EQ(text->WordWrap, expected.wordWrap);
   EXPECT_EQ(text->ShowAccelChar, expected.showAccelChar);
   EXPECT_EQ(text->Line, -1);  // display texts carry no tag
-  EXPECT_EQ(text->Font->Name, expected.font.name);
-  EXPECT_EQ(text->Font->Height, expected.font.size);
-  EXPECT_EQ(text->Font->Charset, 128);
-  EXPECT_EQ(text->Font->Color, static_cast<win::COLORREF>(expected.font.color));
+  EXPECT_EQ(text->Font->Name(), expected.font.name);
+  EXPECT_EQ(text->Font->Height(), expected.font.size);
+  EXPECT_EQ(text->Font->Charset(), 128);
+  EXPECT_EQ(text->Font->Color(), static_cast<TColor>(expected.font.color));
   EXPECT_EQ(text->Color, static_cast<win::COLORREF>(expected.backColor));
 
   // A failed call leaves the text as it was.
@@ -196,36 +196,36 @@ TEST_F(KoruData, ColoursAndFontsAreThePlayers) {
 
   koru::FontRecord record;
   player_->player().Font(koru::kFontDisplay, &record);
-  TKORUFont* font = koru.GetFont(koru::kFontDisplay);
+  TFont* font = koru.GetFont(koru::kFontDisplay);
   EXPECT_EQ(font, koru.Font.get());
-  EXPECT_EQ(font->Name, record.name);
-  EXPECT_EQ(font->Height, -12);
-  EXPECT_EQ(font->Style, TKORUFont::TFontStyles{TKORUFont::fsBold});
-  EXPECT_EQ(font->Color, static_cast<win::COLORREF>(record.color));
+  EXPECT_EQ(font->Name(), record.name);
+  EXPECT_EQ(font->Height(), -12);
+  EXPECT_EQ(font->Style(), TFontStyles{fsBold});
+  EXPECT_EQ(font->Color(), static_cast<TColor>(record.color));
   // A failed call still applies what the player left: nothing.
   player_->Calls().FailNext("GetFont", win::E_FAIL);
   EXPECT_EQ(koru.GetFont(koru::kFontDisplay), font);
-  EXPECT_EQ(font->Name, "");
-  EXPECT_EQ(font->Height, 0);
-  EXPECT_TRUE(font->Style.Empty());
-  EXPECT_EQ(font->Color, 0u);
+  EXPECT_EQ(font->Name(), "");
+  EXPECT_EQ(font->Height(), 0);
+  EXPECT_TRUE(font->Style().Empty());
+  EXPECT_EQ(font->Color(), 0u);
 }
 
 TEST(KoruFonts, ThePlayersRecordsApply) {
-  TKORUFont font;
+  TFont font;
   ApplyPlayerFont(font, SJ("ＭＳ 明朝"), 0x180, -12, 5, 0x123456);
-  EXPECT_EQ(font.Name, SJ("ＭＳ 明朝"));
-  EXPECT_EQ(font.Charset, 0x80);
-  EXPECT_EQ(font.Height, -12);
-  EXPECT_EQ(font.Style, (TKORUFont::TFontStyles{TKORUFont::fsBold, TKORUFont::fsUnderline}));
-  EXPECT_EQ(font.Color, 0x123456u);
+  EXPECT_EQ(font.Name(), SJ("ＭＳ 明朝"));
+  EXPECT_EQ(font.Charset(), 0x80);
+  EXPECT_EQ(font.Height(), -12);
+  EXPECT_EQ(font.Style(), (TFontStyles{fsBold, fsUnderline}));
+  EXPECT_EQ(font.Color(), 0x123456u);
   ApplyPlayerFont(font, "x", 1, 9, 0, 0);
-  EXPECT_EQ(font.GetSize(), 9);
-  EXPECT_EQ(font.Height, -12);
-  EXPECT_TRUE(font.Style.Empty());
+  EXPECT_EQ(font.Size(), 9);
+  EXPECT_EQ(font.Height(), -12);
+  EXPECT_TRUE(font.Style().Empty());
   ApplyPlayerFont(font, "x", 1, 12, 0xFA, 0);
-  EXPECT_EQ(font.Height, -16);
-  EXPECT_EQ(font.Style, (TKORUFont::TFontStyles{TKORUFont::fsItalic, TKORUFont::fsStrikeOut}));
+  EXPECT_EQ(font.Height(), -16);
+  EXPECT_EQ(font.Style(), (TFontStyles{fsItalic, fsStrikeOut}));
 }
 
 TEST_F(KoruData, AnAddedMenuItemIsThePlayersUntilDeleted) {

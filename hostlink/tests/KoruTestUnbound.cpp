@@ -223,12 +223,12 @@ TEST(KoruUnbound, QueriesFillZeros) {
 
 TEST(KoruUnbound, TheFontStaysTheDefaultOne) {
   TKORU koru(nullptr);
-  TKORUFont* font = koru.GetFont(3);
+  TFont* font = koru.GetFont(3);
   EXPECT_EQ(font, koru.Font.get());
-  EXPECT_EQ(font->Name, SJ("ＭＳ Ｐゴシック"));
-  EXPECT_EQ(font->Height, -12);
-  EXPECT_EQ(font->GetSize(), 9);
-  EXPECT_TRUE(font->Style.Empty());
+  EXPECT_EQ(font->Name(), SJ("ＭＳ Ｐゴシック"));
+  EXPECT_EQ(font->Height(), -12);
+  EXPECT_EQ(font->Size(), 9);
+  EXPECT_TRUE(font->Style().Empty());
 }
 
 TEST(KoruEvents, EverySetKeepsTheFixedCodes) {
