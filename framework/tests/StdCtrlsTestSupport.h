@@ -32,6 +32,12 @@ inline TRect BoundsOfColor(TWinControl* control, TColor color, const TRect& area
   return found;
 }
 
+// A rectangle as "(left, top, right, bottom)", for comparing in tests.
+inline std::string Text(const TRect& rect) {
+  return "(" + std::to_string(rect.left) + ", " + std::to_string(rect.top) + ", " + std::to_string(rect.right) +
+         ", " + std::to_string(rect.bottom) + ")";
+}
+
 inline int CountOfColor(TWinControl* control, TColor color, const TRect& area) {
   const TColor wanted = ColorToRGB(color);
   int count = 0;
