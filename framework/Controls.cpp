@@ -193,10 +193,7 @@ void TControl::SetEnabled(bool Value) {
 }
 
 void TControl::SetColor(TColor Value) {
-  if (Value == color_) {
-    parentColor_ = false;
-    return;
-  }
+  if (Value == color_) return;
   color_ = Value;
   parentColor_ = false;
   Perform(CM_COLORCHANGED, 0, 0);
@@ -247,9 +244,9 @@ void TControl::SetName(const std::string& NewName) {
 }
 
 void TControl::SetShowHint(bool Value) {
-  parentShowHint_ = false;
   if (Value == showHint_) return;
   showHint_ = Value;
+  parentShowHint_ = false;
   Perform(CM_SHOWHINTCHANGED, 0, 0);
 }
 
@@ -574,6 +571,8 @@ TControl* TWinControl::Controls(int Index) const {
 }
 
 void TWinControl::InsertControl(TControl* AControl) {
+  if (AControl->parent_ == this) return;
+  if (AControl->parent_) AControl->parent_->RemoveControl(AControl);
   AControl->parent_ = this;
   controls_.push_back(AControl);
   auto* windowed = dynamic_cast<TWinControl*>(AControl);
@@ -857,10 +856,14 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
                                               Params.X, Params.Y, Params.Width, Params.Height, Params.WndParent,
                                               nullptr, nullptr, Params.Param);
   creatingControl = outer;
-  if (!hwnd) return;
+  std::lock_guard lock(ControlWindowsMutex());
+  if (!hwnd) {  // refused after its first messages bound it
+    if (handle_) ControlWindows().erase(handle_);
+    handle_ = nullptr;
+    return;
+  }
   if (!handle_) {  // a window that sent nothing while it was made
     handle_ = hwnd;
-    std::lock_guard lock(ControlWindowsMutex());
     ControlWindows()[hwnd] = this;
   }
 }

@@ -167,6 +167,13 @@ TEST(ControlsParentValues, ColourAndFontFollowTheParentUntilSetOwn) {
   own->SetParentFont(true);
   EXPECT_EQ(own->Font()->Height(), -30);
 
+  form.SetShowHint(true);
+  EXPECT_TRUE(inner->ShowHint());
+  inner->SetShowHint(false);
+  form.SetShowHint(false);
+  form.SetShowHint(true);
+  EXPECT_FALSE(inner->ShowHint());
+
   // A control that moves to another parent takes the new parent's.
   inner->SetParent(&form);
   form.SetColor(clGreen);
@@ -562,6 +569,33 @@ TEST(ControlsWindow, ChildWithoutParentHasNoWindow) {
   EXPECT_THROW(box.Handle(), EInvalidOperation);
   EXPECT_FALSE(box.HandleAllocated());
   EXPECT_THROW(box.SetParent(&box), EInvalidOperation);
+}
+
+// A control whose window refuses to be made.
+class TRefusingControl : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+
+ protected:
+  void WndProc(TMessage& Message) override {
+    if (Message.Msg == win::WM_CREATE)
+      Message.Result = -1;
+    else
+      TCustomControl::WndProc(Message);
+  }
+};
+
+TEST(ControlsWindow, AWindowThatFailsToBeMadeLeavesNoHandle) {
+  THostForm form(nullptr);
+  auto* refusing = new TRefusingControl(&form);
+  refusing->SetParent(&form);
+  EXPECT_THROW(form.HandleNeeded(), EOSError);
+  EXPECT_TRUE(form.HandleAllocated());
+  EXPECT_FALSE(refusing->HandleAllocated());
+  EXPECT_THROW(refusing->Handle(), EOSError);
+  EXPECT_FALSE(refusing->HandleAllocated());
+  delete refusing;  // nothing of it stays behind in the form
+  EXPECT_EQ(form.ControlCount(), 0);
 }
 
 TEST(ControlsWindow, ChildWindowsCommandsComeBackToTheChild) {
