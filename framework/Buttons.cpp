@@ -15,7 +15,7 @@ void TBitBtn::SetNumGlyphs(TNumGlyphs Value) {
   Value = std::clamp(Value, 1, 4);
   if (Value == numGlyphs_) return;
   numGlyphs_ = Value;
-  GlyphChanged(this);
+  Invalidate();
 }
 
 void TBitBtn::SetLayout(TButtonLayout Value) {
@@ -36,21 +36,16 @@ void TBitBtn::SetSpacing(int Value) {
   Invalidate();
 }
 
-void TBitBtn::GlyphChanged(TObject*) {
-  glyphImages_.reset();
-  Invalidate();
-}
+void TBitBtn::GlyphChanged(TObject*) { Invalidate(); }
 
-TImageList* TBitBtn::GlyphImages() {
-  if (glyphImages_ || glyph_->Empty()) return glyphImages_.get();
+std::unique_ptr<TImageList> TBitBtn::GlyphImages() const {
   const int width = glyph_->Width() / numGlyphs_;
-  if (width < 1) return nullptr;
+  if (glyph_->Empty() || width < 1) return nullptr;
   auto images = std::make_unique<TImageList>(nullptr);
   images->SetWidth(width);
   images->SetHeight(glyph_->Height());
   images->AddMasked(glyph_.get(), glyph_->TransparentColor());
-  glyphImages_ = std::move(images);
-  return glyphImages_.get();
+  return images;
 }
 
 void TBitBtn::CreateParams(TCreateParams& Params) {
@@ -105,7 +100,7 @@ void TBitBtn::DrawItem(const win::DRAWITEMSTRUCT& DrawItemStruct) {
   win::DrawFrameControl(canvas.Handle(), &rect, win::DFC_BUTTON, frame);
   if (pressed) rect = Shifted(rect, 1, 1);
 
-  TImageList* images = GlyphImages();
+  const std::unique_ptr<TImageList> images = GlyphImages();
   const TSize glyphSize = images ? TSize{images->Width(), images->Height()} : TSize{0, 0};
   const std::string caption = Caption();
   canvas.SetFont(Font());

@@ -53,9 +53,9 @@ class TBitBtn : public TButton {
 
  private:
   void GlyphChanged(TObject* Sender);
-  // The glyph cut into its images, made again after a change of the glyph
-  // or of NumGlyphs; null for an empty glyph.
-  TImageList* GlyphImages();
+  // The glyph cut into its images, null for an empty glyph. Made at each
+  // drawing: a derived class may take the glyph's change event for itself.
+  std::unique_ptr<TImageList> GlyphImages() const;
   // Which image of the strip a state shows, and whether it is drawn embossed.
   int ImageIndex(TButtonState State, bool& Embossed) const;
   void DrawCaption(TCanvas* Canvas, TRect Bounds, bool Enabled);
@@ -64,7 +64,6 @@ class TBitBtn : public TButton {
                             TPoint& CaptionPos) const;
 
   std::unique_ptr<TBitmap> glyph_;
-  std::unique_ptr<TImageList> glyphImages_;
   TNumGlyphs numGlyphs_ = 1;
   TButtonLayout layout_ = blGlyphLeft;
   int margin_ = -1;

@@ -122,6 +122,19 @@ TEST_F(TBitBtnTest, NumGlyphsPicksTheImageOfEachState) {
   EXPECT_TRUE(button->states.back() & win::ODS_DISABLED);
 }
 
+TEST_F(TBitBtnTest, ANewGlyphShowsEvenWhenAnotherHandlerTookItsChangeEvent) {
+  int changes = 0;
+  button->Glyph()->OnChange = [&](TObject*) { ++changes; };  // as a derived button may
+  TBitmap other;
+  graphicstest::Paint(other, {"gggggg", "fggggg"}, {{'g', clLime}, {'f', clFuchsia}});
+  button->SetGlyph(&other);
+  EXPECT_GT(changes, 0);
+  button->Invalidate();
+  Pump();
+  EXPECT_EQ(Where(clLime), "(12, 9, 18, 11)");
+  EXPECT_EQ(CountOfColor(button, clRed, Rect(0, 0, 30, 20)), 0);
+}
+
 TEST_F(TBitBtnTest, StatesWithoutAnImageShowTheUpImageOrItsEmbossedShape) {
   button->SetNumGlyphs(2);  // two images 12 wide: red-lime and blue-yellow
   Pump();
