@@ -189,7 +189,12 @@ TButton::TButton(TComponent* AOwner) : TButtonControl(AOwner) {
 void TButton::SetDefault(bool Value) {
   if (Value == default_) return;
   default_ = Value;
-  if (HandleAllocated())
+  if (!HandleAllocated()) return;
+  // An owner-drawn button stays one: it draws its default look itself.
+  const auto type = static_cast<win::DWORD>(win::GetWindowLongA(Handle(), win::GWL_STYLE)) & win::BS_TYPEMASK;
+  if (type == win::BS_OWNERDRAW)
+    Invalidate();
+  else
     win::SendMessageA(Handle(), win::BM_SETSTYLE, Value ? win::BS_DEFPUSHBUTTON : win::BS_PUSHBUTTON, win::TRUE);
 }
 

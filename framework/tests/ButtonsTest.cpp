@@ -122,6 +122,14 @@ TEST_F(TBitBtnTest, NumGlyphsPicksTheImageOfEachState) {
   EXPECT_TRUE(button->states.back() & win::ODS_DISABLED);
 }
 
+TEST_F(TBitBtnTest, ADefaultButtonStaysOwnerDrawnAndShowsItsFrame) {
+  button->SetDefault(true);
+  Pump();
+  EXPECT_EQ(win::GetWindowLongA(Hwnd(), win::GWL_STYLE) & win::BS_TYPEMASK, static_cast<win::LONG>(win::BS_OWNERDRAW));
+  EXPECT_EQ(PixelAt(button, 0, 0), ColorToRGB(clWindowFrame));
+  EXPECT_EQ(PixelAt(button, 1, 1), ColorToRGB(clBtnHighlight));
+}
+
 TEST_F(TBitBtnTest, ANewGlyphShowsEvenWhenAnotherHandlerTookItsChangeEvent) {
   int changes = 0;
   button->Glyph()->OnChange = [&](TObject*) { ++changes; };  // as a derived button may
