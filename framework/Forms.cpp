@@ -247,6 +247,17 @@ win::HCURSOR TScreen::Cursors(TCursor Index) const {
     case crSQLWait: return win::LoadCursorA(nullptr, win::IDC_WAIT);
     case crCross: return win::LoadCursorA(nullptr, win::IDC_CROSS);
     case crSizeAll: return win::LoadCursorA(nullptr, win::IDC_SIZEALL);
+    case crSizeNESW: return win::LoadCursorA(nullptr, win::IDC_SIZENESW);
+    case crSizeNWSE: return win::LoadCursorA(nullptr, win::IDC_SIZENWSE);
+    case crSizeNS:
+    case crVSplit: return win::LoadCursorA(nullptr, win::IDC_SIZENS);
+    case crSizeWE:
+    case crHSplit: return win::LoadCursorA(nullptr, win::IDC_SIZEWE);
+    case crUpArrow: return win::LoadCursorA(nullptr, win::IDC_UPARROW);
+    case crNo:
+    case crNoDrop: return win::LoadCursorA(nullptr, win::IDC_NO);
+    case crAppStart: return win::LoadCursorA(nullptr, win::IDC_APPSTARTING);
+    case crHelp: return win::LoadCursorA(nullptr, win::IDC_HELP);
     case crHandPoint: return win::LoadCursorA(nullptr, win::IDC_HAND);
     default: return win::LoadCursorA(nullptr, win::IDC_ARROW);
   }

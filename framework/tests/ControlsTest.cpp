@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
 #include "framework/Forms.h"
+#include "framework/Menus.h"
 #include "framework/Offscreen.h"
 #include "framework/tests/ControlsTestSupport.h"
 #include "platform/Raster.h"
@@ -666,8 +668,6 @@ TEST(ControlsWindow, FamilyQueries) {
 TEST(ControlsWindow, TheCursorOfTheControlIsSetOverItsClientArea) {
   THostForm form(nullptr);
   const win::LPARAM overClient = win::MAKELPARAM(static_cast<win::WORD>(win::HTCLIENT), win::WM_MOUSEMOVE);
-  win::SetCursor(nullptr);
-  EXPECT_EQ(win::SendMessageA(form.Handle(), win::WM_SETCURSOR, 0, overClient), 0);
   form.SetCursor(crHandPoint);
   EXPECT_NE(win::SendMessageA(form.Handle(), win::WM_SETCURSOR, 0, overClient), 0);
   EXPECT_EQ(win::GetCursor(), win::LoadCursorA(nullptr, win::IDC_HAND));
@@ -675,6 +675,29 @@ TEST(ControlsWindow, TheCursorOfTheControlIsSetOverItsClientArea) {
   win::SendMessageA(form.Handle(), win::WM_SETCURSOR, 0, overClient);
   EXPECT_EQ(win::GetCursor(), win::LoadCursorA(nullptr, win::IDC_WAIT));
   Screen->SetCursor(crDefault);
+  form.SetCursor(crDefault);
+  win::SendMessageA(form.Handle(), win::WM_SETCURSOR, 0, overClient);
+  EXPECT_EQ(win::GetCursor(), win::LoadCursorA(nullptr, win::IDC_ARROW));  // the window class's
+}
+
+TEST(ControlsPopupMenu, AControlForgetsItsMenuWhenTheMenuGoes) {
+  TGraphicControl control(nullptr);
+  auto* menu = new TPopupMenu(nullptr);
+  control.SetPopupMenu(menu);
+  EXPECT_EQ(control.PopupMenu(), menu);
+  delete menu;
+  EXPECT_EQ(control.PopupMenu(), nullptr);
+
+  // A control that goes first is not told about the menu afterwards.
+  auto kept = std::make_unique<TPopupMenu>(nullptr);
+  {
+    TGraphicControl gone(nullptr);
+    gone.SetPopupMenu(kept.get());
+  }
+  control.SetPopupMenu(kept.get());
+  control.SetPopupMenu(nullptr);
+  kept.reset();
+  EXPECT_EQ(control.PopupMenu(), nullptr);
 }
 
 // ---- keys and focus ----

@@ -245,15 +245,24 @@ TEST(FormsScreen, ListsTheFormsAndTheActiveOne) {
   EXPECT_EQ(Screen->FormCount(), before + 1);
   EXPECT_EQ(Screen->Forms(before), form.get());
   EXPECT_THROW(Screen->Forms(before + 1), EListError);
-  int activated = 0;
+  int activated = 0, deactivated = 0;
   form->OnActivate = [&](TObject*) { ++activated; };
-  win::SendMessageA(form->Handle(), win::WM_ACTIVATE, win::WA_ACTIVE, 0);
+  form->OnDeactivate = [&](TObject*) { ++deactivated; };
+  form->Show();
+  win::SetActiveWindow(form->Handle());
   EXPECT_EQ(activated, 1);
   EXPECT_TRUE(form->Active());
   EXPECT_EQ(Screen->ActiveForm(), form.get());
+
+  TForm other(nullptr);
+  other.Show();
+  win::SetActiveWindow(other.Handle());
+  EXPECT_EQ(deactivated, 1);
+  EXPECT_FALSE(form->Active());
+  EXPECT_EQ(Screen->ActiveForm(), &other);
   form.reset();
-  EXPECT_EQ(Screen->FormCount(), before);
-  EXPECT_EQ(Screen->ActiveForm(), nullptr);
+  EXPECT_EQ(Screen->FormCount(), before + 1);
+  EXPECT_EQ(Screen->Forms(before), &other);
 }
 
 TEST(FormsScreen, HourGlassShowsTheWaitCursorUntilDefault) {
