@@ -7,7 +7,6 @@
 #include "framework/tests/StdCtrlsTestSupport.h"
 #include "platform/Input.h"
 #include "platform/SysColors.h"
-#include "platform/Text.h"
 
 using controlstest::At;
 using controlstest::PixelAt;
@@ -186,13 +185,6 @@ TEST(TLabel, DisabledTextIsEmbossedInTheButtonColours) {
   EXPECT_EQ(CountOfColor(&form, clBlack, all), 0);
   EXPECT_GT(CountOfColor(&form, clBtnShadow, all), 0);
   EXPECT_GT(CountOfColor(&form, clBtnHighlight, all), 0);
-}
-
-TEST(TLabel, JapaneseCaptionsMeasureTwoCellsPerCharacter) {
-  TTextForm form;
-  TLabel* label = AddLabel(&form, SJ("再生中"));
-  EXPECT_EQ(label->Width(), 36);
-  EXPECT_EQ(label->Height(), 12);
 }
 
 TEST(TLabel, FocusControlIsForgottenWhenItGoes) {
