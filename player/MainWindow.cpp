@@ -1,121 +1,162 @@
 #include "player/MainWindow.h"
 
-#include "platform/Errors.h"
+#include "framework/Classes.h"
 #include "platform/Messages.h"
 #include "platform/Window.h"
+#include "player/PinHost.h"
 #include "player/Player.h"
 #include "player/PluginLoader.h"
-
-namespace koru {
 
 namespace {
 
 constexpr win::UINT_PTR kTickTimer = 1;
 
-}  // namespace
-
-bool MainWindow::RegisterWindowClass() {
-  win::WNDCLASSA wc{};
-  if (win::GetClassInfoA(nullptr, kMainWindowClass, &wc)) return true;
-  wc.lpfnWndProc = &MainWindow::WindowProc;
-  wc.lpszClassName = kMainWindowClass;
-  return win::RegisterClassA(&wc) != 0 || win::GetLastError() == win::ERROR_CLASS_ALREADY_EXISTS;
+TLabel* AddLabel(TComponentLoader& Loader, TFormKORU* Form, const char* Name, int Top) {
+  auto* label = Loader.Add(new TLabel(Form));
+  label->SetName(Name);
+  label->SetParent(Form);
+  label->SetBounds(8, Top, 380, 16);
+  label->SetAutoSize(false);
+  label->SetCaption("");
+  return label;
 }
 
-MainWindow::~MainWindow() { Destroy(); }
+// A font record of the player on a framework font.
+void ApplyFontRecord(TFont& Font, const koru::FontRecord& Record) {
+  Font.SetName(Record.name);
+  Font.SetCharset(static_cast<TFontCharset>(Record.charset));
+  if (Record.size < 0)
+    Font.SetHeight(Record.size);
+  else
+    Font.SetSize(Record.size);
+  TFontStyles styles;
+  if (Record.style & koru::kStyleBold) styles.Include(fsBold);
+  if (Record.style & koru::kStyleItalic) styles.Include(fsItalic);
+  if (Record.style & koru::kStyleUnderline) styles.Include(fsUnderline);
+  if (Record.style & koru::kStyleStrikeOut) styles.Include(fsStrikeOut);
+  Font.SetStyle(styles);
+  Font.SetColor(static_cast<TColor>(Record.color));
+}
 
-bool MainWindow::Create(win::LONG left, win::LONG top, win::LONG width, win::LONG height, bool visible,
-                        win::UINT tickMs) {
-  if (!RegisterWindowClass()) return false;
-  const win::DWORD style =
-      win::WS_OVERLAPPED | win::WS_CAPTION | win::WS_SYSMENU | win::WS_MINIMIZEBOX | (visible ? win::WS_VISIBLE : 0);
-  hwnd_ = win::CreateWindowExA(0, kMainWindowClass, "KORU", style, left, top, width, height, nullptr, nullptr, nullptr,
-                               this);
-  if (!hwnd_) return false;
-  win::SetTimer(hwnd_, kTickTimer, tickMs, nullptr);
+}  // namespace
+
+TFormKORU::TFormKORU(TComponent* AOwner, koru::Player& Player) : TForm(AOwner), player_(Player) {
+  TComponentLoader loader;
+  loader.Add(static_cast<TComponent*>(this));
+  SetName("FormKORU");
+  SetCaption("KORU");
+  SetBorderStyle(bsSingle);
+  SetBorderIcons({biSystemMenu, biMinimize});
+  SetColor(clBtnFace);
+  LabelTitle = AddLabel(loader, this, "LabelTitle", 8);
+  LabelTime = AddLabel(loader, this, "LabelTime", 28);
+  LabelState = AddLabel(loader, this, "LabelState", 48);
+  PanelLyrics = loader.Add(new TPanel(this));
+  PanelLyrics->SetName("PanelLyrics");
+  PanelLyrics->SetParent(this);
+  PanelLyrics->SetAlign(alBottom);
+  PanelLyrics->SetHeight(24);
+  PanelLyrics->SetBevelOuter(bvLowered);
+  PanelLyrics->SetCaption("");
+  PanelLyrics->Tag = koru::kControlLyrics;
+  loader.Loaded();
+}
+
+TFormKORU::~TFormKORU() { Shut(); }
+
+bool TFormKORU::Open(win::LONG Left, win::LONG Top, win::LONG Width, win::LONG Height, bool Visible,
+                     win::UINT TickMs) {
+  SetBounds(Left, Top, Width, Height);
+  try {
+    HandleNeeded();
+  } catch (const Exception&) {
+    return false;  // the platform's last error tells why
+  }
+  win::SetTimer(Handle(), kTickTimer, TickMs, nullptr);
+  Refresh();
+  SetVisible(Visible);
   return true;
 }
 
-void MainWindow::Destroy() {
-  if (!hwnd_) return;
-  const win::HWND hwnd = hwnd_;
-  hwnd_ = nullptr;
-  win::KillTimer(hwnd, kTickTimer);
-  win::DestroyWindow(hwnd);
+void TFormKORU::Shut() {
+  if (!HandleAllocated()) return;
+  win::KillTimer(Handle(), kTickTimer);
+  DestroyHandle();
 }
 
-void MainWindow::RequestUpdate() const {
-  if (hwnd_) win::PostMessageA(hwnd_, kApplyWindowState, 0, 0);
+void TFormKORU::WndProc(TMessage& Message) {
+  if (!HandlePlayerMessage(Message)) TForm::WndProc(Message);
 }
 
-win::LRESULT MainWindow::WindowProc(win::HWND hwnd, win::UINT message, win::WPARAM wParam, win::LPARAM lParam) {
-  if (message == win::WM_NCCREATE) {
-    auto* create = reinterpret_cast<win::CREATESTRUCTA*>(lParam);
-    auto* window = static_cast<MainWindow*>(create->lpCreateParams);
-    window->hwnd_ = hwnd;
-    win::SetWindowLongPtrA(hwnd, win::GWLP_USERDATA, reinterpret_cast<win::LONG_PTR>(window));
-  }
-  auto* self = reinterpret_cast<MainWindow*>(win::GetWindowLongPtrA(hwnd, win::GWLP_USERDATA));
-  if (!self || self->hwnd_ != hwnd) return win::DefWindowProcA(hwnd, message, wParam, lParam);
-  return self->OnMessage(message, wParam, lParam);
-}
-
-win::LRESULT MainWindow::OnMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lParam) {
-  if (message == player_.MessageId()) {
-    switch (wParam) {
-      case kRequestHello:
-        player_.Hello(win::HandleFromId<win::HWND>(static_cast<uint32_t>(lParam)));
-        return 1;
-      case kRequestToolsChanged:
+// The player's requests and deferred work; false for every other message.
+bool TFormKORU::HandlePlayerMessage(TMessage& Message) {
+  if (Message.Msg == player_.MessageId()) {
+    switch (Message.WParam) {
+      case koru::kRequestHello:
+        player_.Hello(win::HandleFromId<win::HWND>(static_cast<uint32_t>(Message.LParam)));
+        Message.Result = 1;
+        break;
+      case koru::kRequestToolsChanged:
         player_.ReloadTools();
-        return 1;
+        Message.Result = 1;
+        break;
       default:
-        return 0;
+        Message.Result = 0;
     }
+    return true;
   }
-  switch (message) {
+  switch (Message.Msg) {
     case win::WM_TIMER:
-      if (wParam == kTickTimer) player_.Tick();
-      return 0;
-    case kApplyWindowState:
+      if (Message.WParam != kTickTimer) return false;
+      player_.Tick();
+      return true;
+    case koru::kApplyWindowState:
       Refresh();
-      return 0;
-    case kEndPlugin:
-      player_.Plugins().End(win::HandleFromId<win::HMODULE>(static_cast<uint32_t>(wParam)));
-      return 0;
-    case kCloseLater:
+      return true;
+    case koru::kEndPlugin:
+      player_.Plugins().End(win::HandleFromId<win::HMODULE>(static_cast<uint32_t>(Message.WParam)));
+      return true;
+    case koru::kCloseLater:
     case win::WM_CLOSE:
       player_.Quit();
-      return 0;
+      return true;
     case win::WM_MOVE: {
+      TForm::WndProc(Message);
       win::RECT r{};
-      win::GetWindowRect(hwnd_, &r);
-      if (!applyingPlace_ && (r.left != player_.Left() || r.top != player_.Top()))
-        player_.MoveTo(r.left, r.top, true);
-      return 0;
+      win::GetWindowRect(Handle(), &r);
+      if (!applyingPlace_ && (r.left != player_.Left() || r.top != player_.Top())) player_.MoveTo(r.left, r.top, true);
+      return true;
     }
     default:
-      return win::DefWindowProcA(hwnd_, message, wParam, lParam);
+      return false;
   }
 }
 
-void MainWindow::Refresh() {
-  if (!hwnd_) return;
-  const win::LONG left = player_.Left();
-  const win::LONG top = player_.Top();
-  const bool visible = player_.Visible();
-  const std::string caption = player_.Caption();
+void TFormKORU::Refresh() {
+  if (!HandleAllocated()) return;
+  FollowPlayerPlace();
+  ShowPlayerTexts();
+}
+
+void TFormKORU::FollowPlayerPlace() {
   win::RECT r{};
-  win::GetWindowRect(hwnd_, &r);
-  if (r.left != left || r.top != top) {
+  win::GetWindowRect(Handle(), &r);
+  if (r.left != player_.Left() || r.top != player_.Top()) {
     applyingPlace_ = true;
-    win::SetWindowPos(hwnd_, nullptr, left, top, 0, 0, win::SWP_NOSIZE | win::SWP_NOZORDER | win::SWP_NOACTIVATE);
+    SetBounds(player_.Left(), player_.Top(), Width(), Height());
     applyingPlace_ = false;
   }
-  if ((win::IsWindowVisible(hwnd_) != 0) != visible) win::ShowWindow(hwnd_, visible ? win::SW_SHOWNA : win::SW_HIDE);
-  char current[512] = {};
-  win::GetWindowTextA(hwnd_, current, sizeof current);
-  if (caption != current) win::SetWindowTextA(hwnd_, caption.c_str());
+  if (Visible() != player_.Visible()) SetVisible(player_.Visible());
 }
 
-}  // namespace koru
+void TFormKORU::ShowPlayerTexts() {
+  const koru::Player::MainTexts texts = player_.Texts();
+  if (Caption() != texts.caption) SetCaption(texts.caption);
+  if (LabelTitle->Caption() != texts.title) LabelTitle->SetCaption(texts.title);
+  if (LabelTime->Caption() != texts.time) LabelTime->SetCaption(texts.time);
+  if (LabelState->Caption() != texts.state) LabelState->SetCaption(texts.state);
+  const koru::TextRecord lyrics = player_.DisplayText();
+  if (PanelLyrics->Caption() != lyrics.text) PanelLyrics->SetCaption(lyrics.text);
+  PanelLyrics->SetColor(static_cast<TColor>(lyrics.backColor));
+  ApplyFontRecord(*PanelLyrics->Font(), lyrics.font);
+}

@@ -1,9 +1,13 @@
-// The player's main window, class "TFormKORU": plug-ins find the player by
-// it. A plain platform window for now, whose caption shows title, time and
-// state; it drives playback from its timer and handles the player's
-// "WM_KORU" requests and its own deferred work.
+// The player's main window, the form of class "TFormKORU": plug-ins find the
+// player by it, take it as the owner of their windows, and read the player's
+// lyrics colours from its lyrics panel (control 19). Its labels show the
+// track's title, the time and the playing state; it drives playback from its
+// timer and handles the player's "WM_KORU" requests and its own deferred work.
 #pragma once
 
+#include "framework/ExtCtrls.h"
+#include "framework/Forms.h"
+#include "framework/StdCtrls.h"
 #include "platform/Types.h"
 
 namespace koru {
@@ -18,32 +22,38 @@ constexpr win::UINT kApplyWindowState = 0x8000 + 1;  // WM_APP + 1: follow the p
 constexpr win::UINT kEndPlugin = 0x8000 + 2;         // WM_APP + 2: wParam names the plug-in's module
 constexpr win::UINT kCloseLater = 0x8000 + 3;        // WM_APP + 3: the player closes
 
-class MainWindow {
- public:
-  explicit MainWindow(Player& player) : player_(player) {}
-  ~MainWindow();
-  MainWindow(const MainWindow&) = delete;
-  MainWindow& operator=(const MainWindow&) = delete;
+}  // namespace koru
 
-  // Creates the window with its timer. False with the platform's last error.
-  bool Create(win::LONG left, win::LONG top, win::LONG width, win::LONG height, bool visible, win::UINT tickMs);
-  void Destroy();
-  win::HWND Handle() const { return hwnd_; }
-  // Asks the window, from any thread, to take the player's place, visibility and caption.
-  void RequestUpdate() const;
-  // The same at once, on the window's thread.
+class TFormKORU : public TForm {
+ public:
+  TFormKORU(TComponent* AOwner, koru::Player& Player);
+  ~TFormKORU() override;
+
+  // Makes the window at the player's place, with its timer. False when the
+  // platform refuses the window (its last error tells why).
+  bool Open(win::LONG Left, win::LONG Top, win::LONG Width, win::LONG Height, bool Visible, win::UINT TickMs);
+  // Ends the window and its timer; the form stays until it is deleted, so
+  // that the player can close from inside one of the window's messages.
+  void Shut();
+  // Takes the player's place, visibility and texts. Other threads post
+  // kApplyWindowState to the window instead.
   void Refresh();
 
- private:
-  static bool RegisterWindowClass();
-  static win::LRESULT WindowProc(win::HWND hwnd, win::UINT message, win::WPARAM wParam, win::LPARAM lParam);
-  win::LRESULT OnMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lParam);
+  TLabel* LabelTitle;
+  TLabel* LabelTime;
+  TLabel* LabelState;
+  TPanel* PanelLyrics;
 
-  Player& player_;
-  win::HWND hwnd_{};
+ protected:
+  void WndProc(TMessage& Message) override;
+
+ private:
+  bool HandlePlayerMessage(TMessage& Message);
+  void FollowPlayerPlace();
+  void ShowPlayerTexts();
+
+  koru::Player& player_;
   // Set while Refresh moves the window to the player's place: that move is
   // an echo, not a move of the window's own to report back.
   bool applyingPlace_ = false;
 };
-
-}  // namespace koru

@@ -45,10 +45,10 @@ win::LONG PlayerPinHost::NotifyPlugins(win::DWORD event, win::LONG param) {
 
 win::LONG PlayerPinHost::GetTrack() { return player_.Track(); }
 
-TComponent* PlayerPinHost::GetControl(win::LONG id) { return loader_.Control(id); }
+TControl* PlayerPinHost::GetControl(win::LONG id) { return loader_.Control(id); }
 
 win::LONG PlayerPinHost::GetControlCount() { return loader_.ControlCount(); }
 
-TComponent* PlayerPinHost::GetOwnerForm() { return loader_.OwnerForm(); }
+TForm* PlayerPinHost::GetOwnerForm() { return loader_.OwnerForm(); }
 
 }  // namespace koru

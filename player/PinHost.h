@@ -9,7 +9,8 @@
 
 #include "platform/Types.h"
 
-class TComponent;
+class TControl;
+class TForm;
 
 struct TPinHost {
   virtual win::LONG HostVersion() = 0;                                     // 0: the newest plug-in version run
@@ -25,9 +26,9 @@ struct TPinHost {
   virtual win::LONG GetPlayStatus() = 0;                                   // 10
   virtual win::LONG NotifyPlugins(win::DWORD event, win::LONG param) = 0;  // 11: posts to every registered window
   virtual win::LONG GetTrack() = 0;                                        // 12: the current play-list index
-  virtual TComponent* GetControl(win::LONG id) = 0;  // 13: a control of the player's form, or null
-  virtual win::LONG GetControlCount() = 0;           // 14
-  virtual TComponent* GetOwnerForm() = 0;            // 15: the owner for a plug-in's windows
+  virtual TControl* GetControl(win::LONG id) = 0;                          // 13: a control of the player's form, or null
+  virtual win::LONG GetControlCount() = 0;                                 // 14
+  virtual TForm* GetOwnerForm() = 0;                                       // 15: the owner for a plug-in's windows
 
  protected:
   ~TPinHost() = default;
@@ -59,9 +60,9 @@ class PlayerPinHost final : public TPinHost {
   win::LONG GetPlayStatus() override;
   win::LONG NotifyPlugins(win::DWORD event, win::LONG param) override;
   win::LONG GetTrack() override;
-  TComponent* GetControl(win::LONG id) override;
+  TControl* GetControl(win::LONG id) override;
   win::LONG GetControlCount() override;
-  TComponent* GetOwnerForm() override;
+  TForm* GetOwnerForm() override;
 
  private:
   Player& player_;

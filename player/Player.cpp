@@ -85,8 +85,7 @@ Player::Player(PlayerOptions options)
       exePath_(options_.exePath.empty() ? RunningProgramPath() : options_.exePath),
       settings_(ChangeFileExt(exePath_, ".ini")),
       random_(options_.randomSeed),
-      window_(std::make_unique<MainWindow>(*this)),
-      plugins_(std::make_unique<PluginLoader>(*this)),
+            plugins_(std::make_unique<PluginLoader>(*this)),
       server_(new KoruServer(*this)) {
   visible_ = options_.visible;
   colors_[kColorWindow] = 0x00303030;
@@ -124,11 +123,13 @@ bool Player::Start() {
     tools_ = settings_.Tools();
   }
   if (RegisterPlayerPath(exePath_) != win::ERROR_SUCCESS) Report("could not register the player's path");
-  if (!window_->Create(state_.left, state_.top, options_.width, options_.height, visible_, options_.tickMs)) {
+  window_ = std::make_unique<TFormKORU>(nullptr, *this);
+  if (!window_->Open(state_.left, state_.top, options_.width, options_.height, visible_, options_.tickMs)) {
+    window_.reset();
     return false;
   }
   if (win::FAILED(server_->RegisterClassObject(&classCookie_))) {
-    window_->Destroy();
+    window_.reset();
     return false;
   }
   {
@@ -165,7 +166,7 @@ void Player::Quit() {
     Lock lock(mutex_);
     mainWindow_ = nullptr;
   }
-  window_->Destroy();
+  window_->Shut();
   win::PostQuitMessage(0);
   Report("KORU closed");
 }
@@ -206,7 +207,10 @@ void Player::NotifyPlayStatusIfChanged(PlayStatus before) {
   Report(std::string("status: ") + StatusName(now));
 }
 
-void Player::WindowChanged() const { window_->RequestUpdate(); }
+void Player::WindowChanged() const {
+  Lock lock(mutex_);
+  if (mainWindow_) win::PostMessageA(mainWindow_, kApplyWindowState, 0, 0);
+}
 
 // ---- Playback -----------------------------------------------------------------
 
@@ -1181,12 +1185,19 @@ ToolList Player::Tools() const {
   return tools_;
 }
 
-std::string Player::Caption() const {
+Player::MainTexts Player::Texts() const {
   Lock lock(mutex_);
-  if (current_ < 0) return std::string("KORU - ") + StatusName(playback_.Status());
+  MainTexts texts;
+  texts.state = StatusName(playback_.Status());
+  if (current_ < 0) {
+    texts.caption = "KORU - " + texts.state;
+    return texts;
+  }
   const koru::Track& t = tracks_[current_];
-  return FormatC("KORU - %.3d %s  %s / %s  %s", {current_ + 1, t.title, Clock(playback_.Position(Now())),
-                                                 Clock(t.length), StatusName(playback_.Status())});
+  texts.title = FormatC("%.3d %s", {current_ + 1, t.title});
+  texts.time = Clock(playback_.Position(Now())) + " / " + Clock(t.length);
+  texts.caption = "KORU - " + texts.title + "  " + texts.time + "  " + texts.state;
+  return texts;
 }
 
 std::vector<std::string> Player::Describe() const {

@@ -29,10 +29,11 @@
 #include "player/Settings.h"
 #include "player/Track.h"
 
+class TFormKORU;
+
 namespace koru {
 
 class KoruServer;
-class MainWindow;
 class PluginLoader;
 
 constexpr win::LONG kPlayerVersion = 6150;
@@ -149,6 +150,8 @@ class Player {
   const std::string& ExePath() const { return exePath_; }
   const std::string& SettingsPath() const { return settings_.Path(); }
   PluginLoader& Plugins() { return *plugins_; }
+  // The main window's form while the player runs; for its own thread.
+  TFormKORU* Form() const { return window_.get(); }
   KoruServer& Server() { return *server_; }
   const Notifier& Notifications() const { return notifier_; }
   win::UINT MessageId() const { return notifier_.MessageId(); }
@@ -296,13 +299,18 @@ class Player {
   void ReloadTools();
   ToolList Tools() const;
 
-  // A line of text for the main window: title, time and state.
-  std::string Caption() const;
+  // The texts of the main window.
+  struct MainTexts {
+    std::string caption;  // title, time and state in one line
+    std::string title;    // the track's number and title; empty without a track
+    std::string time;     // position and length
+    std::string state;    // the playing state
+  };
+  MainTexts Texts() const;
   // The player's state, a line per value, for people and scenario files.
   std::vector<std::string> Describe() const;
 
  private:
-  friend class MainWindow;
 
   win::ULONGLONG Now() const;
   void Report(const std::string& line) const;
@@ -352,7 +360,7 @@ class Player {
   std::mt19937 random_;
   bool running_ = false;
   win::DWORD classCookie_ = 0;
-  std::unique_ptr<MainWindow> window_;
+  std::unique_ptr<TFormKORU> window_;
   win::HWND mainWindow_{};  // the window's handle for other threads, while the player runs
   std::unique_ptr<PluginLoader> plugins_;
   KoruServer* server_ = nullptr;  // holds one reference

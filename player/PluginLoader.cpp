@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "framework/Classes.h"
+#include "framework/Forms.h"
 #include "platform/Errors.h"
 #include "platform/Messages.h"
 #include "platform/Process.h"
@@ -30,24 +30,22 @@ struct PluginLoader::Loaded {
   bool ending = false;
 };
 
-PluginLoader::PluginLoader(Player& player)
-    : player_(player), newestHostVersion_(kNewestHostVersion), form_(std::make_unique<TComponent>(nullptr)) {
-  form_->SetName("FormKORU");
-  auto* lyrics = new TComponent(form_.get());
-  lyrics->SetName("PanelLyrics");
-  lyrics->Tag = kControlLyrics;
-}
+PluginLoader::PluginLoader(Player& player) : player_(player), newestHostVersion_(kNewestHostVersion) {}
 
 PluginLoader::~PluginLoader() { EndAll(); }
 
-TComponent* PluginLoader::Control(win::LONG id) const {
-  for (int i = 0; i < form_->ComponentCount(); ++i) {
-    if (form_->Components(i)->Tag == id) return form_->Components(i);
+TForm* PluginLoader::OwnerForm() const { return player_.Form(); }
+
+TControl* PluginLoader::Control(win::LONG id) const {
+  TForm* form = OwnerForm();
+  for (int i = 0; form && i < form->ComponentCount(); ++i) {
+    auto* control = dynamic_cast<TControl*>(form->Components(i));
+    if (control && control->Tag == id) return control;
   }
   return nullptr;
 }
 
-win::LONG PluginLoader::ControlCount() const { return form_->ComponentCount(); }
+win::LONG PluginLoader::ControlCount() const { return OwnerForm() ? OwnerForm()->ComponentCount() : 0; }
 
 PluginLoader::Loaded* PluginLoader::Find(win::HMODULE module) const {
   auto it = std::find_if(plugins_.begin(), plugins_.end(), [module](const auto& p) { return p->module == module; });

@@ -16,7 +16,8 @@
 
 #include "platform/Types.h"
 
-class TComponent;
+class TControl;
+class TForm;
 
 namespace koru {
 
@@ -50,9 +51,10 @@ class PluginLoader {
   win::LONG NewestHostVersion() const { return newestHostVersion_; }
   void SetNewestHostVersion(win::LONG version) { newestHostVersion_ = version; }
 
-  // The player's form, owner of plug-in windows, and its controls by id.
-  TComponent* OwnerForm() const { return form_.get(); }
-  TComponent* Control(win::LONG id) const;
+  // The player's form, owner of plug-in windows, and its controls by id
+  // (their Tag); null while the player is not running.
+  TForm* OwnerForm() const;
+  TControl* Control(win::LONG id) const;
   win::LONG ControlCount() const;
 
  private:
@@ -62,7 +64,6 @@ class PluginLoader {
   Player& player_;
   std::vector<std::unique_ptr<Loaded>> plugins_;
   win::LONG newestHostVersion_;
-  std::unique_ptr<TComponent> form_;
 };
 
 }  // namespace koru

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "framework/Classes.h"
+#include "framework/Forms.h"
 #include "platform/Com.h"
 #include "platform/Errors.h"
 #include "platform/Paths.h"
@@ -69,11 +69,20 @@ TEST_F(KoruPlugins, HostTableAnswersAtItsSlots) {
   EXPECT_STREQ(Slot<const char* (*)(void*)>(object, 9)(object), "LozgPlus.dll");
   EXPECT_EQ(Slot<win::LONG (*)(void*)>(object, 10)(object), kStatusNotReady);
   EXPECT_EQ(Slot<win::LONG (*)(void*)>(object, 12)(object), -1);
-  auto* lyrics = Slot<TComponent* (*)(void*, win::LONG)>(object, 13)(object, 19);
+  // Control 19 shows the lyrics in the player's own colours.
+  auto* lyrics = Slot<TControl* (*)(void*, win::LONG)>(object, 13)(object, 19);
   ASSERT_NE(lyrics, nullptr);
-  EXPECT_EQ(lyrics->Owner(), Slot<TComponent* (*)(void*)>(object, 15)(object));
-  EXPECT_EQ(Slot<TComponent* (*)(void*, win::LONG)>(object, 13)(object, 18), nullptr);
-  EXPECT_EQ(Slot<win::LONG (*)(void*)>(object, 14)(object), 1);
+  TForm* form = Slot<TForm* (*)(void*)>(object, 15)(object);
+  EXPECT_EQ(lyrics->Owner(), form);
+  EXPECT_EQ(form->Handle(), player().MainWindowHandle());
+  win::LONG back = 0;
+  win::LONG text = 0;
+  player().Color(kColorLyrics, &back);
+  player().Color(kColorLyricsText, &text);
+  EXPECT_EQ(lyrics->Color(), static_cast<TColor>(back));
+  EXPECT_EQ(lyrics->Font()->Color(), static_cast<TColor>(text));
+  EXPECT_EQ(Slot<TControl* (*)(void*, win::LONG)>(object, 13)(object, 18), nullptr);
+  EXPECT_EQ(Slot<win::LONG (*)(void*)>(object, 14)(object), form->ComponentCount());
 
   NotificationSink sink;
   win::BYTE mode;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/Classes.h"
+#include "framework/Forms.h"
 #include "hostlink/Koru_tlb.h"
 #include "platform/Messages.h"
 #include "platform/Process.h"
@@ -114,8 +114,8 @@ void _pinRun(TPinHost* pinHost) {
   }
   const char* path = host->GetPluginPath();
   Record(std::string("path ") + (path ? path : "(none)"));
-  if (TComponent* form = host->GetOwnerForm()) Record("owner " + form->Name());
-  if (TComponent* lyrics = host->GetControl(19)) Record("control 19 " + lyrics->Name());
+  if (TForm* form = host->GetOwnerForm()) Record("owner " + form->Name());
+  if (TControl* lyrics = host->GetControl(19)) Record("control 19 " + lyrics->Name());
   if (mode == "unload") {
     host->Unload();
     Record("unload asked");
