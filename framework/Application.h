@@ -10,6 +10,7 @@
 #include "platform/Types.h"
 
 class Exception;
+class TCustomForm;
 
 // Done stays true when the handler has no more idle work: the loop then
 // sleeps until a message comes.
@@ -41,6 +42,9 @@ class TApplication : public TComponent {
   void HandleMessage();
   // Posts the quit message that ends Run.
   void Terminate();
+  // The form whose closing ends Run; none unless the program names one.
+  TCustomForm* MainForm() const { return mainForm_; }
+  void SetMainForm(TCustomForm* Value) { mainForm_ = Value; }
   bool Terminated() const { return terminated_; }
 
   // Shows the exception being handled (call it inside a catch), or hands it
@@ -63,6 +67,7 @@ class TApplication : public TComponent {
   win::HWND handle_{};
   std::string title_;
   bool terminated_ = false;
+  TCustomForm* mainForm_ = nullptr;
 };
 
 extern TApplication* Application;

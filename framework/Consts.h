@@ -53,3 +53,7 @@ inline constexpr char SScanLine[] = "Scan line index out of range";
 inline constexpr char SUnknownExtension[] = "Unknown picture file extension (.%s)";
 inline constexpr char SVBitmaps[] = "Bitmaps";
 inline constexpr char SImageIndexError[] = "Invalid ImageList Index";
+
+inline constexpr char SParentRequired[] = "Control '%s' has no parent window";
+inline constexpr char SControlParentSetToSelf[] = "A control cannot have itself as its parent";
+inline constexpr char SCannotFocus[] = "Cannot focus a disabled or invisible window";

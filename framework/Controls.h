@@ -8,6 +8,7 @@
 // numbers of their own above WM_USER.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -41,11 +42,10 @@ constexpr win::UINT CM_PARENTSHOWHINTCHANGED = CM_BASE + 25;
 constexpr win::UINT CM_RELEASE = CM_BASE + 33;  // posted to a form that frees itself
 
 // A parent hands the notifications that concern one of its windowed children
-// (WM_DRAWITEM, WM_COMMAND, ...) to that child as CN_BASE + the message.
+// (WM_COMMAND, WM_DRAWITEM) to that child as CN_BASE + the message.
 constexpr win::UINT CN_BASE = 0xBC00;
 constexpr win::UINT CN_COMMAND = CN_BASE + win::WM_COMMAND;
 constexpr win::UINT CN_DRAWITEM = CN_BASE + win::WM_DRAWITEM;
-constexpr win::UINT CN_MEASUREITEM = CN_BASE + win::WM_MEASUREITEM;
 
 // ---- Types -----------------------------------------------------------------------
 
@@ -225,9 +225,14 @@ class TControl : public TComponent {
   bool AutoSize() const { return autoSize_; }
   virtual void SetAutoSize(bool Value);
 
-  // The menu of a right click; the control is told when the menu goes.
+  // The menu of a right click; the control is told when the menu goes. A
+  // template so that the menus unit's class is complete where it is set.
   TPopupMenu* PopupMenu() const { return popupMenu_; }
-  void SetPopupMenu(TPopupMenu* Value);
+  template <class Menu>
+  void SetPopupMenu(Menu* Value) {
+    SetPopupMenuComponent(Value, Value);
+  }
+  void SetPopupMenu(std::nullptr_t) { SetPopupMenuComponent(nullptr, nullptr); }
 
   TControlStyle ControlStyle() const { return controlStyle_; }
   void SetControlStyle(TControlStyle Value) { controlStyle_ = Value; }
@@ -265,6 +270,8 @@ class TControl : public TComponent {
   virtual void Click();
 
   void Loaded() override;
+  // A caption that was the old name follows the new one (csSetCaption).
+  void SetName(const std::string& NewName) override;
 
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
@@ -314,6 +321,7 @@ class TControl : public TComponent {
   virtual void CMParentShowHintChanged(TMessage& Message);
 
  private:
+  void SetPopupMenuComponent(TPopupMenu* Menu, TComponent* Component);
   void FontChanged();
   void DoMouseDown(TMessage& Message, TMouseButton Button, TShiftState Shift);
   void DoMouseUp(TMessage& Message, TMouseButton Button);
@@ -339,6 +347,7 @@ class TControl : public TComponent {
   TCursor cursor_ = crDefault;
   bool autoSize_ = false;
   TPopupMenu* popupMenu_ = nullptr;
+  TComponent* popupComponent_ = nullptr;  // the same menu as a component
   TControlStyle controlStyle_{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
   TControlState controlState_;
 };
@@ -490,7 +499,6 @@ class TWinControl : public TControl {
   virtual void WMPaint(TMessage& Message);
   virtual void WMEraseBkgnd(TMessage& Message);
   virtual void WMWindowPosChanged(TMessage& Message);
-  virtual void WMSize(TMessage& Message);
   virtual void WMSetCursor(TMessage& Message);
   virtual void WMSetFocus(TMessage& Message);
   virtual void WMKillFocus(TMessage& Message);
@@ -499,10 +507,7 @@ class TWinControl : public TControl {
   virtual void WMChar(TMessage& Message);
   virtual void WMCaptureChanged(TMessage& Message);
   virtual void WMNCDestroy(TMessage& Message);
-  // WM_DRAWITEM, WM_MEASUREITEM and WM_COMMAND of a child window go to
-  // the child as CN_ messages.
-  virtual void WMDrawItem(TMessage& Message);
-  virtual void WMMeasureItem(TMessage& Message);
+  // A child window's WM_COMMAND goes to the child as CN_COMMAND.
   virtual void WMCommand(TMessage& Message);
   void CMEnabledChanged(TMessage& Message) override;
   void CMVisibleChanged(TMessage& Message) override;
@@ -520,7 +525,6 @@ class TWinControl : public TControl {
   void RegisterWindowClass(const TCreateParams& Params);
   void UpdateBounds();
   void NotifyChildren(win::UINT Msg);
-  void ReflectToChild(win::HWND Child, TMessage& Message);
 
   win::HWND handle_{};
   win::HWND parentWindow_{};

@@ -35,6 +35,7 @@ class TCustomForm : public TWinControl {
   explicit TCustomForm(TComponent* AOwner);
   ~TCustomForm() override;
 
+  // A change of the border keeps the client area's size.
   TFormBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TFormBorderStyle Value);
   TBorderIcons BorderIcons() const { return borderIcons_; }
@@ -79,6 +80,7 @@ class TCustomForm : public TWinControl {
   void CreateParams(TCreateParams& Params) override;
   void PaintWindow(win::HDC DC) override;
   int ShowCommand() const override;
+  void UpdateShowing() override;
   virtual void Paint();
   virtual void DoClose(TCloseAction& Action);
   virtual void DoShow();
