@@ -8,6 +8,7 @@
 #pragma once
 
 #include "platform/Types.h"
+#include "platform/Window.h"
 
 namespace win {
 
@@ -50,6 +51,7 @@ constexpr int VK_SHIFT = 0x10;
 constexpr int VK_CONTROL = 0x11;
 constexpr int VK_MENU = 0x12;  // Alt
 constexpr int VK_PAUSE = 0x13;
+constexpr int VK_CAPITAL = 0x14;  // Caps Lock
 constexpr int VK_ESCAPE = 0x1B;
 constexpr int VK_SPACE = 0x20;
 constexpr int VK_PRIOR = 0x21;
@@ -68,8 +70,24 @@ constexpr int VK_ADD = 0x6B;
 constexpr int VK_SUBTRACT = 0x6D;
 constexpr int VK_DECIMAL = 0x6E;
 constexpr int VK_DIVIDE = 0x6F;
-constexpr int VK_F1 = 0x70;
+constexpr int VK_SEPARATOR = 0x6C;
+constexpr int VK_F1 = 0x70;  // VK_F1 + n is the key F(n + 1)
+constexpr int VK_F10 = 0x79;
 constexpr int VK_F12 = 0x7B;
+constexpr int VK_NUMLOCK = 0x90;
+constexpr int VK_SCROLL = 0x91;
+// The punctuation keys of the US layout: ;: =+ ,< -_ .> /? `~ [{ \| ]} '"
+constexpr int VK_OEM_1 = 0xBA;
+constexpr int VK_OEM_PLUS = 0xBB;
+constexpr int VK_OEM_COMMA = 0xBC;
+constexpr int VK_OEM_MINUS = 0xBD;
+constexpr int VK_OEM_PERIOD = 0xBE;
+constexpr int VK_OEM_2 = 0xBF;
+constexpr int VK_OEM_3 = 0xC0;
+constexpr int VK_OEM_4 = 0xDB;
+constexpr int VK_OEM_5 = 0xDC;
+constexpr int VK_OEM_6 = 0xDD;
+constexpr int VK_OEM_7 = 0xDE;
 
 // Capture: while a window holds it, every mouse message of its thread goes
 // to it. Setting or releasing it sends WM_CAPTURECHANGED to the window that
@@ -94,7 +112,9 @@ BOOL SetDoubleClickTime(UINT ms);
 BOOL GetCursorPos(LPPOINT point);
 BOOL SetCursorPos(int x, int y);
 // The deepest visible, enabled window under the screen point that a mouse
-// message would go to; null over the bare desktop.
+// message would go to (asking WM_NCHITTEST, so that HTTRANSPARENT passes the
+// point on); a disabled top-level window answers itself, as it swallows the
+// click. Null over the bare desktop.
 HWND WindowFromPoint(POINT point);
 // The child (or the window itself) that contains the client point, hidden
 // and disabled children included; null outside the window.
@@ -112,16 +132,56 @@ inline const LPCSTR IDC_WAIT = MAKEINTRESOURCEA(32514);
 inline const LPCSTR IDC_CROSS = MAKEINTRESOURCEA(32515);
 inline const LPCSTR IDC_SIZEALL = MAKEINTRESOURCEA(32646);
 inline const LPCSTR IDC_HAND = MAKEINTRESOURCEA(32649);
+inline const LPCSTR IDC_UPARROW = MAKEINTRESOURCEA(32516);
+inline const LPCSTR IDC_SIZENWSE = MAKEINTRESOURCEA(32642);
+inline const LPCSTR IDC_SIZENESW = MAKEINTRESOURCEA(32643);
+inline const LPCSTR IDC_SIZEWE = MAKEINTRESOURCEA(32644);
+inline const LPCSTR IDC_SIZENS = MAKEINTRESOURCEA(32645);
+inline const LPCSTR IDC_NO = MAKEINTRESOURCEA(32648);
+inline const LPCSTR IDC_APPSTARTING = MAKEINTRESOURCEA(32650);
+inline const LPCSTR IDC_HELP = MAKEINTRESOURCEA(32651);
 
 // Dropped files. A window with WS_EX_ACCEPTFILES receives WM_DROPFILES with
 // an HDROP that it ends with DragFinish.
 void DragAcceptFiles(HWND hwnd, BOOL accept);
-// With index 0xFFFFFFFF: the number of files. Otherwise the length of the
-// file's name, and with a buffer the name copied into it (cut to the size,
-// always terminated). 0 for a stale drop or an index past the end.
+// With index 0xFFFFFFFF: the number of files. Otherwise, without a buffer,
+// the length of the file's name; with one, the name copied into it (at most
+// size - 1 bytes, never half a double-byte character, always terminated; a
+// size of 0 copies nothing) and the bytes copied. 0 for a stale or finished
+// drop and for an index past the end.
 UINT DragQueryFileA(HDROP drop, UINT index, LPSTR buffer, UINT size);
 BOOL DragQueryPoint(HDROP drop, LPPOINT point);  // client coordinates of the drop target
 void DragFinish(HDROP drop);
+
+namespace detail {
+
+// DefWindowProc's WM_NCHITTEST: the part of the window's rects under the
+// screen point in lParam; HTNOWHERE outside the window or its region.
+LRESULT DefaultHitTest(HWND hwnd, LPARAM lParam);
+// DefWindowProc's WM_SETCURSOR: a child's parent decides first; then the
+// class cursor over the client area, the arrow over the rest.
+LRESULT DefaultSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam);
+// Called by the window manager, without KernelMutex, after a window was
+// hidden or disabled: the focus leaves it and its descendants.
+void NoteWindowHidden(HWND hwnd);
+void NoteWindowDisabled(HWND hwnd);
+// Called by the message loop for every message a thread removes from its
+// queue: key and mouse button messages update the thread's key state.
+void NoteInputRead(const MSG& msg);
+// TranslateMessage: posts the WM_CHAR (WM_SYSCHAR) of a key press that
+// gives a character; false for any other message.
+bool PostCharacterOfKey(const MSG& msg);
+// With KernelMutex held: the keys as the devices hold them now (the mouse
+// buttons by VK_LBUTTON, VK_RBUTTON, VK_MBUTTON); pressing toggles.
+bool AsyncKeyDownLocked(int virtualKey);
+void SetAsyncKeyLocked(int virtualKey, bool down);
+// With KernelMutex held: where the cursor is, in screen coordinates.
+POINT CursorPosLocked();
+// With KernelMutex held: the window that key messages go to now (the focus
+// of the keyboard's thread, else its active window); null for none.
+Window* KeyboardTargetLocked();
+
+}  // namespace detail
 
 namespace test {
 

@@ -9,6 +9,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Errors.h"
+#include "platform/Input.h"
 #include "platform/Process.h"
 #include "platform/Sync.h"
 #include "platform/Wait.h"
@@ -48,6 +49,7 @@ struct Queue {
 
   DWORD threadId;
   std::deque<MSG> posted;
+  std::deque<MSG> input;  // keyboard and mouse messages, in the order they happened
   std::deque<std::shared_ptr<SentMessage>> sent;  // from other threads, in arrival order
   std::vector<Timer> timers;                      // in the order they were set
   bool quitPending = false;
@@ -204,7 +206,12 @@ bool TakeMessageLocked(Queue& q, const MessageFilter& filter, bool remove, MSG& 
     if (remove) q.posted.erase(it);
     return true;
   }
-  // Keyboard and mouse input will be taken here, after the posted messages.
+  for (auto it = q.input.begin(); it != q.input.end(); ++it) {
+    if (!filter.Accepts(it->hwnd, it->message)) continue;
+    out = *it;
+    if (remove) q.input.erase(it);
+    return true;
+  }
   const ULONGLONG now = GetTickCount64();
   if (q.quitPending) {
     out = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(static_cast<intptr_t>(q.quitCode)), 0, static_cast<DWORD>(now), {}};
@@ -230,6 +237,9 @@ UINT CurrentStatesLocked(Queue& q) {
   UINT states = 0;
   if (!q.posted.empty() || q.quitPending) states |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
   if (!q.sent.empty()) states |= QS_SENDMESSAGE;
+  for (const MSG& m : q.input) states |= m.message == WM_MOUSEMOVE || m.message == WM_NCMOUSEMOVE ? QS_MOUSEMOVE
+                                         : m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST ? QS_KEY
+                                                                                                : QS_MOUSEBUTTON;
   MSG scratch;
   if (NextPaintMessageLocked(q.threadId, MessageFilter{}, scratch)) states |= QS_PAINT;
   const ULONGLONG now = GetTickCount64();
@@ -381,10 +391,19 @@ void NoteQueueChangeLocked(DWORD threadId, UINT queueStates) {
   if (auto q = FindQueueLocked(threadId)) q->newStates |= queueStates;
 }
 
+bool PostInputLocked(const Window& w, UINT message, WPARAM wParam, LPARAM lParam, POINT cursor, UINT queueState) {
+  auto q = w.threadId ? FindQueueLocked(w.threadId) : nullptr;
+  if (!q) return false;
+  q->input.push_back(MSG{w.handle, message, wParam, lParam, GetTickCount(), cursor});
+  q->newStates |= queueState;
+  return true;
+}
+
 void ForgetWindowMessagesLocked(HWND hwnd, DWORD threadId) {
   auto q = FindQueueLocked(threadId);
   if (!q) return;
   std::erase_if(q->posted, [hwnd](const MSG& m) { return m.hwnd == hwnd; });
+  std::erase_if(q->input, [hwnd](const MSG& m) { return m.hwnd == hwnd; });
   std::erase_if(q->timers, [hwnd](const Timer& t) { return t.hwnd == hwnd; });
 }
 
@@ -549,6 +568,7 @@ BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
   detail::MarkLookedLocked(q);
   lock.unlock();
   detail::RememberMessage(*msg);
+  detail::NoteInputRead(*msg);
   return msg->message != WM_QUIT;
 }
 
@@ -575,6 +595,7 @@ BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT rem
     return FALSE;
   }
   detail::RememberMessage(*msg);
+  if (removeFlags & PM_REMOVE) detail::NoteInputRead(*msg);
   return TRUE;
 }
 
@@ -632,8 +653,7 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
   return MsgWaitForMultipleObjectsEx(count, handles, ms, wakeMask, waitAll ? MWMO_WAITALL : 0);
 }
 
-// Keyboard input will turn key messages into character messages here.
-BOOL TranslateMessage(const MSG*) { return FALSE; }
+BOOL TranslateMessage(const MSG* msg) { return msg && detail::PostCharacterOfKey(*msg) ? TRUE : FALSE; }
 
 LRESULT DispatchMessageA(const MSG* msg) {
   if (!msg) return 0;

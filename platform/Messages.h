@@ -48,6 +48,16 @@ constexpr UINT WM_NCCALCSIZE = 0x0083;
 constexpr UINT WM_NCHITTEST = 0x0084;
 constexpr UINT WM_NCPAINT = 0x0085;
 constexpr UINT WM_NCACTIVATE = 0x0086;
+constexpr UINT WM_NCMOUSEMOVE = 0x00A0;
+constexpr UINT WM_NCLBUTTONDOWN = 0x00A1;
+constexpr UINT WM_NCLBUTTONUP = 0x00A2;
+constexpr UINT WM_NCLBUTTONDBLCLK = 0x00A3;
+constexpr UINT WM_NCRBUTTONDOWN = 0x00A4;
+constexpr UINT WM_NCRBUTTONUP = 0x00A5;
+constexpr UINT WM_NCRBUTTONDBLCLK = 0x00A6;
+constexpr UINT WM_NCMBUTTONDOWN = 0x00A7;
+constexpr UINT WM_NCMBUTTONUP = 0x00A8;
+constexpr UINT WM_NCMBUTTONDBLCLK = 0x00A9;
 constexpr UINT WM_KEYFIRST = 0x0100;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
@@ -181,6 +191,14 @@ bool NextPaintMessageLocked(DWORD threadId, const MessageFilter& filter, MSG& ms
 // With KernelMutex held: records new input of the QS_ kinds for the thread's
 // message waits (callers then WakeAll).
 void NoteQueueChangeLocked(DWORD threadId, UINT queueStates);
+
+// With KernelMutex held: queues a keyboard or mouse message (QS_KEY,
+// QS_MOUSEMOVE or QS_MOUSEBUTTON) for the window's thread, stamped with the
+// cursor position and the time; the thread takes it after its posted
+// messages (so a WM_CHAR posted by TranslateMessage comes before the next
+// key) and before paint and timers. False when the window has no queue.
+// Callers then WakeAll.
+bool PostInputLocked(const Window& w, UINT message, WPARAM wParam, LPARAM lParam, POINT cursor, UINT queueState);
 
 // With KernelMutex held: drops the posted messages and timers of a window
 // that is going away.

@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "platform/Errors.h"
+#include "platform/Input.h"
 #include "platform/Messages.h"
 #include "platform/Painting.h"
 #include "platform/Screen.h"
@@ -553,6 +554,12 @@ Window* LiveWindowLocked(HWND hwnd) {
 
 Window* DesktopLocked() { return State().desktop.get(); }
 
+HWND ActiveWindowLocked(DWORD threadId) {
+  auto& active = State().activeWindows;
+  auto it = active.find(threadId);
+  return it == active.end() ? nullptr : it->second;
+}
+
 std::vector<HWND> TopLevelWindowsLocked() {
   std::vector<HWND> handles;
   for (auto& w : State().desktop->children) handles.push_back(w->handle);
@@ -763,6 +770,10 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_WINDOWPOSCHANGED:
       detail::ReportWindowPosChanged(hwnd, *reinterpret_cast<const WINDOWPOS*>(lParam));
       return 0;
+    case WM_NCHITTEST:
+      return detail::DefaultHitTest(hwnd, lParam);
+    case WM_SETCURSOR:
+      return detail::DefaultSetCursor(hwnd, wParam, lParam);
     default:
       return 0;
   }
@@ -1195,6 +1206,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     return FALSE;
   if (!(flags & SWP_NOREDRAW)) detail::NoteWindowPlaced(hwnd, oldRect, wasShown);
   SendMessageA(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
+  if (flags & SWP_HIDEWINDOW) detail::NoteWindowHidden(hwnd);
   if (activate) detail::Activate(hwnd, false);
   return TRUE;
 }
@@ -1299,6 +1311,7 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
       }))
     return FALSE;
   if (wasDisabled == !enable) return wasDisabled;
+  if (!enable) detail::NoteWindowDisabled(hwnd);
   SendMessageA(hwnd, WM_ENABLE, enable ? TRUE : FALSE, 0);
   return wasDisabled;
 }

@@ -330,6 +330,8 @@ class Window final : public HandleObject {
 Window* LiveWindowLocked(HWND hwnd);
 // With KernelMutex held: the desktop window's record.
 Window* DesktopLocked();
+// With KernelMutex held: the active window of a thread, or null.
+HWND ActiveWindowLocked(DWORD threadId);
 // With KernelMutex held: the top-level windows (the desktop's children) in z-order.
 std::vector<HWND> TopLevelWindowsLocked();
 // With KernelMutex held: whether `hwnd` is `ancestor` or lies below it.
