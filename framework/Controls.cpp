@@ -193,10 +193,7 @@ void TControl::SetEnabled(bool Value) {
 }
 
 void TControl::SetColor(TColor Value) {
-  if (Value == color_) {
-    parentColor_ = false;
-    return;
-  }
+  if (Value == color_) return;
   color_ = Value;
   parentColor_ = false;
   Perform(CM_COLORCHANGED, 0, 0);
@@ -247,9 +244,9 @@ void TControl::SetName(const std::string& NewName) {
 }
 
 void TControl::SetShowHint(bool Value) {
-  parentShowHint_ = false;
   if (Value == showHint_) return;
   showHint_ = Value;
+  parentShowHint_ = false;
   Perform(CM_SHOWHINTCHANGED, 0, 0);
 }
 
@@ -574,12 +571,15 @@ TControl* TWinControl::Controls(int Index) const {
 }
 
 void TWinControl::InsertControl(TControl* AControl) {
+  if (AControl->parent_ == this) return;
+  if (AControl->parent_) AControl->parent_->RemoveControl(AControl);
   AControl->parent_ = this;
   controls_.push_back(AControl);
   auto* windowed = dynamic_cast<TWinControl*>(AControl);
   if (windowed) tabList_.push_back(windowed);
   AControl->SetParentValues();
-  if (windowed && handle_ && !ComponentState().Contains(csLoading)) windowed->CreateHandle();
+  if (windowed && handle_ && !ComponentState().Contains(csLoading) && !ComponentState().Contains(csDestroying))
+    windowed->CreateHandle();
   AControl->Invalidate();
   AControl->RequestAlign();
 }
@@ -856,10 +856,14 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
                                               Params.X, Params.Y, Params.Width, Params.Height, Params.WndParent,
                                               nullptr, nullptr, Params.Param);
   creatingControl = outer;
-  if (!hwnd) return;
+  std::lock_guard lock(ControlWindowsMutex());
+  if (!hwnd) {  // refused after its first messages bound it
+    if (handle_) ControlWindows().erase(handle_);
+    handle_ = nullptr;
+    return;
+  }
   if (!handle_) {  // a window that sent nothing while it was made
     handle_ = hwnd;
-    std::lock_guard lock(ControlWindowsMutex());
     ControlWindows()[hwnd] = this;
   }
 }
@@ -1034,7 +1038,16 @@ void TWinControl::PaintControls(win::HDC DC, TControl* First) {
     win::GetViewportOrgEx(DC, &origin);
     win::SetViewportOrgEx(DC, origin.x + bounds.left, origin.y + bounds.top, nullptr);
     win::IntersectClipRect(DC, 0, 0, control->Width(), control->Height());
-    control->Perform(win::WM_PAINT, reinterpret_cast<win::WPARAM>(DC), 0);
+    // A copy of this control is a copy of its graphic children too.
+    const bool copy = controlState_.Contains(csPaintCopy);
+    if (copy) control->controlState_.Include(csPaintCopy);
+    try {
+      control->Perform(win::WM_PAINT, reinterpret_cast<win::WPARAM>(DC), 0);
+    } catch (...) {
+      control->controlState_.Exclude(csPaintCopy);
+      throw;
+    }
+    control->controlState_.Exclude(csPaintCopy);
   }
 }
 
@@ -1112,8 +1125,12 @@ void TWinControl::WMKillFocus(TMessage& Message) {
   if (OnExit) OnExit(this);
 }
 
+// The window lost the platform's capture: so did the control holding the
+// mouse through it (unless the window took the capture again itself).
 void TWinControl::WMCaptureChanged(TMessage& Message) {
-  if (captureControl && (captureControl == this || captureControl->Parent() == this)) captureControl = nullptr;
+  const bool kept = reinterpret_cast<win::HWND>(Message.LParam) == handle_;
+  if (!kept && captureControl && (captureControl == this || captureControl->Parent() == this))
+    captureControl = nullptr;
   DefaultHandler(Message);
 }
 

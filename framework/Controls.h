@@ -295,7 +295,7 @@ class TControl : public TComponent {
   virtual void SetZOrder(bool TopMost);
   // Marks the control's area in its parent for painting.
   void InvalidateControl(bool IsVisible, bool IsOpaque);
-  // The bounds changed: realign, repaint, report.
+  // The bounds changed: realign (and repaint a graphic control).
   virtual void BoundsChanged();
   // Sizes an AutoSize control to its content; the default keeps the size.
   virtual void AdjustSize() {}

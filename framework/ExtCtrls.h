@@ -61,7 +61,8 @@ class TCustomPanel : public TCustomControl {
   // How far the bevels and the border reach in from each side.
   int FrameInset() const;
 
-  void CMTextChanged(TMessage& Message) override;
+  // Without FullRepaint (and without a caption) only the strips of the
+  // bevels and the border along the new right and bottom edges repaint.
   void WMWindowPosChanged(TMessage& Message) override;
 
  private:
@@ -84,8 +85,9 @@ class TPanel : public TCustomPanel {
 };
 
 // An image control: its picture painted at its top-left corner, centred
-// (Center), or stretched over the control (Stretch; Proportional keeps the
-// picture's shape, shrinking only, and centres it when Center). Transparent
+// (Center), or stretched over the control (Stretch). Proportional keeps the
+// picture's shape: stretched, it fits the control; otherwise only a picture
+// larger than the control is shrunk to fit. Transparent
 // leaves out the picture's transparent colour, so that what lies behind
 // shows. An AutoSize image takes the picture's size. Every change of the
 // picture repaints the control.

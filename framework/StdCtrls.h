@@ -36,6 +36,8 @@ class TCustomLabel : public TGraphicControl {
   TWinControl* FocusControl() const { return focusControl_; }
   void SetFocusControl(TWinControl* Value);
 
+  void Loaded() override;
+
  protected:
   void Paint() override;
   // Sizes the label to its text: the width of the widest line (or the

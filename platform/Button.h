@@ -62,16 +62,6 @@ struct DRAWITEMSTRUCT {
   DWORD_PTR itemData;
 };
 
-// WM_MEASUREITEM's lParam.
-struct MEASUREITEMSTRUCT {
-  UINT CtlType;
-  UINT CtlID;
-  UINT itemID;
-  UINT itemWidth;
-  UINT itemHeight;
-  DWORD_PTR itemData;
-};
-
 // The window procedure of the class; a control that subclasses the class
 // hands it the messages it does not handle itself.
 LRESULT ButtonWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -8,7 +8,9 @@
 #include "framework/Application.h"
 #include "framework/Exceptions.h"
 #include "framework/Forms.h"
+#include "framework/Offscreen.h"
 #include "framework/tests/ControlsTestSupport.h"
+#include "platform/Raster.h"
 #include "platform/Input.h"
 #include "platform/Window.h"
 
@@ -165,6 +167,13 @@ TEST(ControlsParentValues, ColourAndFontFollowTheParentUntilSetOwn) {
   own->SetParentFont(true);
   EXPECT_EQ(own->Font()->Height(), -30);
 
+  form.SetShowHint(true);
+  EXPECT_TRUE(inner->ShowHint());
+  inner->SetShowHint(false);
+  form.SetShowHint(false);
+  form.SetShowHint(true);
+  EXPECT_FALSE(inner->ShowHint());
+
   // A control that moves to another parent takes the new parent's.
   inner->SetParent(&form);
   form.SetColor(clGreen);
@@ -291,6 +300,77 @@ TEST(ControlsPaint, BackgroundIsErasedWithTheColour) {
   EXPECT_EQ(PixelAt(panel, 5, 5), clAqua);
 }
 
+// A form that counts its background erasures.
+class TErasingForm : public THostForm {
+ public:
+  using THostForm::THostForm;
+  int erased = 0;
+
+ protected:
+  void WMEraseBkgnd(TMessage& Message) override {
+    ++erased;
+    THostForm::WMEraseBkgnd(Message);
+  }
+};
+
+TEST(ControlsPaint, OnlyAGraphicChildThatIsNotOpaqueHasItsParentErasedBehindIt) {
+  TErasingForm form(nullptr);
+  auto* child = new TFillControl(&form, clRed);
+  child->SetBounds(10, 10, 10, 10);
+  child->SetParent(&form);
+  form.Show();
+  Pump();
+  form.erased = 0;
+  child->Invalidate();
+  Pump();
+  EXPECT_EQ(form.erased, 1);
+  child->SetControlStyle(child->ControlStyle() + TControlStyle{csOpaque});
+  const int paints = child->paints;
+  child->Invalidate();
+  Pump();
+  EXPECT_EQ(form.erased, 1);
+  EXPECT_EQ(child->paints, paints + 1);
+  // An opaque control repaints at once, without a message.
+  child->Repaint();
+  EXPECT_EQ(child->paints, paints + 2);
+}
+
+// Records whether it was painted as a copy.
+class TCopyWatcher : public TGraphicControl {
+ public:
+  using TGraphicControl::TGraphicControl;
+  std::vector<bool> copies;
+
+ protected:
+  void Paint() override { copies.push_back(ControlState().Contains(csPaintCopy)); }
+};
+
+TEST(ControlsPaint, PaintToDrawsTheControlAndItsChildrenAsACopy) {
+  THostForm form(nullptr);
+  auto* red = new TFillControl(&form, clRed);
+  red->SetBounds(10, 10, 10, 10);
+  red->SetParent(&form);
+  auto* panel = new TPanelLike(&form);
+  panel->SetBounds(40, 10, 10, 10);
+  panel->SetColor(clYellow);
+  panel->SetParent(&form);
+  auto* watcher = new TCopyWatcher(&form);
+  watcher->SetBounds(0, 0, 5, 5);
+  watcher->SetParent(&form);
+  form.Show();
+  Pump();
+  EXPECT_EQ(watcher->copies, std::vector<bool>{false});
+
+  TMemoryDC copy(120, 80);
+  form.PaintTo(copy.Handle(), 10, 5);
+  EXPECT_EQ(win::GetPixel(copy.Handle(), 15, 10), clBlue);
+  EXPECT_EQ(win::GetPixel(copy.Handle(), 25, 20), clRed);
+  EXPECT_EQ(win::GetPixel(copy.Handle(), 55, 20), clYellow);
+  EXPECT_EQ(win::GetPixel(copy.Handle(), 5, 5), clBlack);  // outside the copy
+  EXPECT_EQ(watcher->copies, (std::vector<bool>{false, true}));
+  EXPECT_FALSE(form.ControlState().Contains(csPaintCopy));
+}
+
 // ---- mouse ----
 
 struct MouseLog {
@@ -382,6 +462,19 @@ TEST_F(ControlsMouse, DoubleClickAndRightButton) {
   Send(win::WM_LBUTTONDBLCLK, win::MK_LBUTTON, 15, 15);
   Send(win::WM_LBUTTONUP, 0, 15, 15);
   EXPECT_EQ(log.events, (std::vector<std::string>{"child down 0 5,5 L", "child click", "child up 5,5"}));
+}
+
+TEST_F(ControlsMouse, ThePlatformsCaptureDecidesWhoKeepsTheMouse) {
+  // A handler that takes the capture for the window again, as a drag does.
+  child->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { win::SetCapture(form.Handle()); };
+  Send(win::WM_LBUTTONDOWN, win::MK_LBUTTON, 15, 15);
+  EXPECT_EQ(GetCaptureControl(), child);
+  Send(win::WM_MOUSEMOVE, win::MK_LBUTTON, 80, 50);
+  EXPECT_EQ(log.events.back(), "child move 70,40");
+  win::ReleaseCapture();
+  EXPECT_EQ(GetCaptureControl(), nullptr);
+  Send(win::WM_MOUSEMOVE, win::MK_LBUTTON, 80, 50);
+  EXPECT_EQ(log.events.back(), "form move 80,50");
 }
 
 TEST_F(ControlsMouse, AControlGoneWhileHoldingTheMouseLetsGo) {
@@ -478,6 +571,33 @@ TEST(ControlsWindow, ChildWithoutParentHasNoWindow) {
   EXPECT_THROW(box.SetParent(&box), EInvalidOperation);
 }
 
+// A control whose window refuses to be made.
+class TRefusingControl : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+
+ protected:
+  void WndProc(TMessage& Message) override {
+    if (Message.Msg == win::WM_CREATE)
+      Message.Result = -1;
+    else
+      TCustomControl::WndProc(Message);
+  }
+};
+
+TEST(ControlsWindow, AWindowThatFailsToBeMadeLeavesNoHandle) {
+  THostForm form(nullptr);
+  auto* refusing = new TRefusingControl(&form);
+  refusing->SetParent(&form);
+  EXPECT_THROW(form.HandleNeeded(), EOSError);
+  EXPECT_TRUE(form.HandleAllocated());
+  EXPECT_FALSE(refusing->HandleAllocated());
+  EXPECT_THROW(refusing->Handle(), EOSError);
+  EXPECT_FALSE(refusing->HandleAllocated());
+  delete refusing;  // nothing of it stays behind in the form
+  EXPECT_EQ(form.ControlCount(), 0);
+}
+
 TEST(ControlsWindow, ChildWindowsCommandsComeBackToTheChild) {
   THostForm form(nullptr);
   auto* box = new TBoxControl(&form);
@@ -526,6 +646,20 @@ TEST(ControlsWindow, FamilyQueries) {
   TMessage message{CM_TEXTCHANGED, 0, 0, 0};
   form.Broadcast(message);
   EXPECT_EQ(seen, 0);
+}
+
+TEST(ControlsWindow, TheCursorOfTheControlIsSetOverItsClientArea) {
+  THostForm form(nullptr);
+  const win::LPARAM overClient = win::MAKELPARAM(static_cast<win::WORD>(win::HTCLIENT), win::WM_MOUSEMOVE);
+  win::SetCursor(nullptr);
+  EXPECT_EQ(win::SendMessageA(form.Handle(), win::WM_SETCURSOR, 0, overClient), 0);
+  form.SetCursor(crHandPoint);
+  EXPECT_NE(win::SendMessageA(form.Handle(), win::WM_SETCURSOR, 0, overClient), 0);
+  EXPECT_EQ(win::GetCursor(), win::LoadCursorA(nullptr, win::IDC_HAND));
+  Screen->SetCursor(crHourGlass);
+  win::SendMessageA(form.Handle(), win::WM_SETCURSOR, 0, overClient);
+  EXPECT_EQ(win::GetCursor(), win::LoadCursorA(nullptr, win::IDC_WAIT));
+  Screen->SetCursor(crDefault);
 }
 
 // ---- keys and focus ----
