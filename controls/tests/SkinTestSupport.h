@@ -8,6 +8,7 @@
 
 #include "framework/Bitmaps.h"
 #include "framework/Forms.h"
+#include "framework/Palette.h"
 #include "framework/tests/ControlsTestSupport.h"
 #include "platform/Window.h"
 
@@ -66,6 +67,13 @@ inline TRect BoxOf(const std::vector<TPoint>& points) {
     box.bottom = std::max(box.bottom, static_cast<int>(p.y) + 1);
   }
   return box;
+}
+
+// How often the class stands on the palette page "TOSKA".
+inline int PaletteCount(const std::string& className) {
+  int count = 0;
+  for (const TComponentClass& c : PaletteClasses("TOSKA")) count += c.ClassName == className;
+  return count;
 }
 
 }  // namespace skintest
