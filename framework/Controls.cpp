@@ -986,6 +986,7 @@ void TWinControl::Dispatch(TMessage& Message) {
     case win::WM_CAPTURECHANGED: WMCaptureChanged(Message); break;
     case win::WM_NCDESTROY: WMNCDestroy(Message); break;
     case win::WM_COMMAND: WMCommand(Message); break;
+    case win::WM_DRAWITEM: WMDrawItem(Message); break;
     default: TControl::Dispatch(Message); break;
   }
 }
@@ -1134,14 +1135,19 @@ void TWinControl::WMCaptureChanged(TMessage& Message) {
   DefaultHandler(Message);
 }
 
-void TWinControl::WMCommand(TMessage& Message) {
-  auto child = reinterpret_cast<win::HWND>(Message.LParam);
-  TWinControl* control = child ? FindControl(child) : nullptr;
-  if (control && control != this) {
-    Message.Result = control->Perform(CN_COMMAND, Message.WParam, Message.LParam);
-    return;
-  }
-  DefaultHandler(Message);
+void TWinControl::ReflectToChild(win::HWND Child, TMessage& Message) {
+  TWinControl* control = Child ? FindControl(Child) : nullptr;
+  if (control && control != this)
+    Message.Result = control->Perform(CN_BASE + Message.Msg, Message.WParam, Message.LParam);
+  else
+    DefaultHandler(Message);
+}
+
+void TWinControl::WMCommand(TMessage& Message) { ReflectToChild(reinterpret_cast<win::HWND>(Message.LParam), Message); }
+
+void TWinControl::WMDrawItem(TMessage& Message) {
+  const auto* item = reinterpret_cast<const win::DRAWITEMSTRUCT*>(Message.LParam);
+  ReflectToChild(item ? item->hwndItem : nullptr, Message);
 }
 
 void TWinControl::CMEnabledChanged(TMessage& Message) {

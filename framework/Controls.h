@@ -507,8 +507,10 @@ class TWinControl : public TControl {
   virtual void WMChar(TMessage& Message);
   virtual void WMCaptureChanged(TMessage& Message);
   virtual void WMNCDestroy(TMessage& Message);
-  // A child window's WM_COMMAND goes to the child as CN_COMMAND.
+  // A child window's WM_COMMAND and WM_DRAWITEM go to the child as
+  // CN_COMMAND and CN_DRAWITEM.
   virtual void WMCommand(TMessage& Message);
+  virtual void WMDrawItem(TMessage& Message);
   void CMEnabledChanged(TMessage& Message) override;
   void CMVisibleChanged(TMessage& Message) override;
   void CMColorChanged(TMessage& Message) override;
@@ -525,6 +527,7 @@ class TWinControl : public TControl {
   void RegisterWindowClass(const TCreateParams& Params);
   void UpdateBounds();
   void NotifyChildren(win::UINT Msg);
+  void ReflectToChild(win::HWND Child, TMessage& Message);
 
   win::HWND handle_{};
   win::HWND parentWindow_{};

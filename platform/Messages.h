@@ -100,6 +100,29 @@ constexpr UINT WM_MOUSELEAVE = 0x02A3;
 constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_APP = 0x8000;
 
+// WM_DRAWITEM: what an owner-drawn control asks its parent to draw.
+constexpr UINT ODT_BUTTON = 4;
+constexpr UINT ODA_DRAWENTIRE = 0x0001;
+constexpr UINT ODA_SELECT = 0x0002;
+constexpr UINT ODA_FOCUS = 0x0004;
+constexpr UINT ODS_SELECTED = 0x0001;
+constexpr UINT ODS_GRAYED = 0x0002;
+constexpr UINT ODS_DISABLED = 0x0004;
+constexpr UINT ODS_CHECKED = 0x0008;
+constexpr UINT ODS_FOCUS = 0x0010;
+
+struct DRAWITEMSTRUCT {
+  UINT CtlType;
+  UINT CtlID;
+  UINT itemID;
+  UINT itemAction;
+  UINT itemState;
+  HWND hwndItem;
+  HDC hDC;
+  RECT rcItem;
+  DWORD_PTR itemData;
+};
+
 // The message to every top-level window.
 inline const HWND HWND_BROADCAST = HandleFromId<HWND>(0xFFFF);
 

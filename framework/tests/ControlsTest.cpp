@@ -502,10 +502,16 @@ class TBoxControl : public TCustomControl {
   using TCustomControl::TCustomControl;
   using TWinControl::RecreateWnd;
   std::vector<win::UINT> commands;
+  std::vector<win::UINT> drawnItems;
 
  protected:
   void Dispatch(TMessage& Message) override {
     if (Message.Msg == CN_COMMAND) commands.push_back(static_cast<win::UINT>(Message.WParam));
+    if (Message.Msg == CN_DRAWITEM) {
+      drawnItems.push_back(reinterpret_cast<const win::DRAWITEMSTRUCT*>(Message.LParam)->itemID);
+      Message.Result = 1;
+      return;
+    }
     TCustomControl::Dispatch(Message);
   }
 };
@@ -598,12 +604,21 @@ TEST(ControlsWindow, AWindowThatFailsToBeMadeLeavesNoHandle) {
   EXPECT_EQ(form.ControlCount(), 0);
 }
 
-TEST(ControlsWindow, ChildWindowsCommandsComeBackToTheChild) {
+TEST(ControlsWindow, ChildWindowsCommandsAndDrawingComeBackToTheChild) {
   THostForm form(nullptr);
   auto* box = new TBoxControl(&form);
   box->SetParent(&form);
   win::SendMessageA(form.Handle(), win::WM_COMMAND, 7, reinterpret_cast<win::LPARAM>(box->Handle()));
   EXPECT_EQ(box->commands, std::vector<win::UINT>{7});
+  win::DRAWITEMSTRUCT item{};
+  item.CtlType = win::ODT_BUTTON;
+  item.itemID = 3;
+  item.hwndItem = box->Handle();
+  EXPECT_EQ(win::SendMessageA(form.Handle(), win::WM_DRAWITEM, 0, reinterpret_cast<win::LPARAM>(&item)), 1);
+  EXPECT_EQ(box->drawnItems, std::vector<win::UINT>{3});
+  item.hwndItem = form.Handle();  // not a child: the form's own
+  EXPECT_EQ(win::SendMessageA(form.Handle(), win::WM_DRAWITEM, 0, reinterpret_cast<win::LPARAM>(&item)), 0);
+  EXPECT_EQ(box->drawnItems.size(), 1u);
 }
 
 TEST(ControlsWindow, DestroyingAParentWithoutFreeingItsChildrenLeavesThemUsable) {
