@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "framework/Bitmaps.h"
+#include "framework/ImageList.h"
 #include "framework/StdCtrls.h"
 
 // Where the glyph stands against the caption.
@@ -49,21 +50,21 @@ class TBitBtn : public TButton {
   virtual void DrawItem(const win::DRAWITEMSTRUCT& DrawItemStruct);
   // The reflected WM_DRAWITEM: DrawItem, answered TRUE.
   virtual void CNDrawItem(TMessage& Message);
-  void CMEnabledChanged(TMessage& Message) override;
-  void CMTextChanged(TMessage& Message) override;
-  void CMFontChanged(TMessage& Message) override;
 
  private:
   void GlyphChanged(TObject* Sender);
+  // The glyph cut into its images, made again after a change of the glyph
+  // or of NumGlyphs; null for an empty glyph.
+  TImageList* GlyphImages();
   // Which image of the strip a state shows, and whether it is drawn embossed.
   int ImageIndex(TButtonState State, bool& Embossed) const;
-  void DrawGlyph(TCanvas* Canvas, int X, int Y, TButtonState State);
-  void DrawCaption(TCanvas* Canvas, const TRect& Bounds, bool Enabled);
+  void DrawCaption(TCanvas* Canvas, TRect Bounds, bool Enabled);
   // Where glyph and caption go inside Client by Layout, Margin and Spacing.
   void PlaceGlyphAndCaption(const TRect& Client, const TSize& GlyphSize, const TSize& CaptionSize, TPoint& GlyphPos,
-                            TRect& CaptionBounds) const;
+                            TPoint& CaptionPos) const;
 
   std::unique_ptr<TBitmap> glyph_;
+  std::unique_ptr<TImageList> glyphImages_;
   TNumGlyphs numGlyphs_ = 1;
   TButtonLayout layout_ = blGlyphLeft;
   int margin_ = -1;

@@ -57,3 +57,6 @@ inline constexpr char SImageIndexError[] = "Invalid ImageList Index";
 inline constexpr char SParentRequired[] = "Control '%s' has no parent window";
 inline constexpr char SControlParentSetToSelf[] = "A control cannot have itself as its parent";
 inline constexpr char SCannotFocus[] = "Cannot focus a disabled or invisible window";
+inline constexpr char SMenuIndexError[] = "Menu index out of range";
+inline constexpr char SMenuInserted[] = "Menu inserted twice";
+inline constexpr char SMenuNotFound[] = "Sub-menu is not in menu";

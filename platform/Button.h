@@ -3,9 +3,10 @@
 // capture), shows itself released while the mouse is outside and pressed
 // again when it comes back, and on a release inside sends WM_COMMAND with
 // BN_CLICKED to its parent. An owner-drawn button paints by sending
-// WM_DRAWITEM to its parent. Also the records of owner drawing.
+// WM_DRAWITEM to its parent.
 #pragma once
 
+#include "platform/Messages.h"
 #include "platform/Types.h"
 
 namespace win {
@@ -30,37 +31,6 @@ constexpr UINT BM_CLICK = 0x00F5;
 constexpr LRESULT BST_UNCHECKED = 0x0000;
 constexpr LRESULT BST_PUSHED = 0x0004;
 constexpr LRESULT BST_FOCUS = 0x0008;
-
-// Owner drawing: the kind of control, what to draw, the item's state.
-constexpr UINT ODT_MENU = 1;
-constexpr UINT ODT_LISTBOX = 2;
-constexpr UINT ODT_COMBOBOX = 3;
-constexpr UINT ODT_BUTTON = 4;
-constexpr UINT ODT_STATIC = 5;
-
-constexpr UINT ODA_DRAWENTIRE = 0x0001;
-constexpr UINT ODA_SELECT = 0x0002;
-constexpr UINT ODA_FOCUS = 0x0004;
-
-constexpr UINT ODS_SELECTED = 0x0001;
-constexpr UINT ODS_GRAYED = 0x0002;
-constexpr UINT ODS_DISABLED = 0x0004;
-constexpr UINT ODS_CHECKED = 0x0008;
-constexpr UINT ODS_FOCUS = 0x0010;
-constexpr UINT ODS_DEFAULT = 0x0020;
-
-// WM_DRAWITEM's lParam; wParam is the control's identifier.
-struct DRAWITEMSTRUCT {
-  UINT CtlType;
-  UINT CtlID;
-  UINT itemID;
-  UINT itemAction;
-  UINT itemState;
-  HWND hwndItem;
-  HDC hDC;
-  RECT rcItem;
-  DWORD_PTR itemData;
-};
 
 // The window procedure of the class; a control that subclasses the class
 // hands it the messages it does not handle itself.

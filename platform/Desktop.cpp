@@ -12,8 +12,8 @@
 #include "platform/Regions.h"
 #include "platform/Screen.h"
 #include "platform/Snapshot.h"
-#include "platform/SysColors.h"
 #include "platform/Sync.h"
+#include "platform/SysColors.h"
 #include "platform/Wait.h"
 #include "platform/Window.h"
 

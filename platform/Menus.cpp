@@ -220,7 +220,8 @@ int CopyCut(const std::string& text, LPSTR buffer, int size) {
 UINT StateFlags(const MenuItem& item) {
   UINT flags = item.type & ~MFT_RADIOCHECK;
   flags |= item.state;
-  if (auto sub = MenuOf(item.submenu)) flags |= MF_POPUP | (static_cast<UINT>(std::min<size_t>(sub->items.size(), 0xFF)) << 8);
+  if (auto sub = MenuOf(item.submenu))
+    flags |= MF_POPUP | (static_cast<UINT>(std::min<size_t>(sub->items.size(), 0xFF)) << 8);
   return flags;
 }
 
@@ -283,8 +284,7 @@ BOOL ModifyMenuA(HMENU menu, UINT position, UINT flags, UINT_PTR idOrSubmenu, LP
   if (!found) return FALSE;
   MenuItem& item = found->Item();
   const bool keepsSubmenu = replacement.submenu && replacement.submenu == item.submenu;
-  if (replacement.submenu && !keepsSubmenu && !detail::CanAttachLocked(*found->menu, replacement.submenu))
-    return FALSE;
+  if (replacement.submenu && !keepsSubmenu && !detail::CanAttachLocked(*found->menu, replacement.submenu)) return FALSE;
   // The submenu that the item opened goes with it.
   if (!keepsSubmenu) detail::DestroyLocked(item.submenu);
   detail::SetAttachedLocked(replacement.submenu, true);
@@ -536,6 +536,18 @@ std::string Describe(const QueuedChoice& choice) {
   return "the item \"" + path + "\"";
 }
 
+// Why the item at a step of the choice cannot be taken; empty when it can.
+std::string StepError(const MenuItem* item, bool last, const QueuedChoice& choice) {
+  if (!item) return "the shown menu has no " + Describe(choice);
+  if (item->type & MFT_SEPARATOR) return Describe(choice) + " is a separator";
+  if (item->state & (MF_GRAYED | MF_DISABLED)) return Describe(choice) + " is grayed";
+  if (last && item->submenu) return Describe(choice) + " opens a submenu";
+  if (!last && !item->submenu) return Describe(choice) + " opens no submenu";
+  if (last && choice.kind == QueuedChoice::Kind::Command && item->id != choice.id)
+    return Describe(choice) + " went away while its submenu opened";
+  return {};
+}
+
 // Walks the choice from the top menu down, opening each submenu on the way
 // (its owner hears WM_INITMENUPOPUP), and answers the chosen command id; an
 // error when the choice cannot be made.
@@ -556,15 +568,13 @@ std::optional<UINT> MakeChoice(HMENU top, const QueuedChoice& choice, HWND owner
     size_t index = 0;
     std::optional<MenuItem> item = StepItem(menu, choice, path, step, index);
     const bool last = step + 1 == steps;
-    if (!item) error = "the shown menu has no " + Describe(choice);
-    else if (item->type & MFT_SEPARATOR) error = Describe(choice) + " is a separator";
-    else if (item->state & (MF_GRAYED | MF_DISABLED)) error = Describe(choice) + " is grayed";
-    else if (last && item->submenu) error = Describe(choice) + " opens a submenu";
-    else if (!last && !item->submenu) error = Describe(choice) + " opens no submenu";
+    error = StepError(item ? &*item : nullptr, last, choice);
     if (!error.empty()) return std::nullopt;
     if (last) return item->id;
     menu = item->submenu;
-    if (notify) SendMessageA(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(static_cast<WORD>(index), FALSE));
+    if (notify)
+      SendMessageA(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu),
+                   MAKELPARAM(static_cast<WORD>(index), FALSE));
   }
   error = "the menu choice names no item";
   return std::nullopt;

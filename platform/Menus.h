@@ -74,7 +74,7 @@ constexpr UINT TPM_VCENTERALIGN = 0x0010;
 constexpr UINT TPM_BOTTOMALIGN = 0x0020;
 constexpr UINT TPM_HORIZONTAL = 0x0000;
 constexpr UINT TPM_VERTICAL = 0x0040;
-constexpr UINT TPM_NONOTIFY = 0x0080;  // no WM_INITMENU, WM_INITMENUPOPUP or WM_COMMAND
+constexpr UINT TPM_NONOTIFY = 0x0080;   // no WM_INITMENU, WM_INITMENUPOPUP or WM_COMMAND
 constexpr UINT TPM_RETURNCMD = 0x0100;  // the chosen id is returned instead of posted
 
 struct MENUITEMINFOA {

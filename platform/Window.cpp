@@ -585,6 +585,9 @@ void AddWindowDestroyedListener(WindowDestroyedListener listener) {
 
 void RemoveThreadWindows(DWORD threadId) {
   std::vector<HWND> removed;
+  // Children that lived in another thread's window leave a hole in its
+  // picture: the parent's client coordinates of each, to be repainted.
+  std::vector<std::pair<HWND, RECT>> uncovered;
   {
     std::lock_guard lock(KernelMutex());
     Manager& s = State();
@@ -599,9 +602,19 @@ void RemoveThreadWindows(DWORD threadId) {
     };
     collect(collect, s.desktop.get());
     collect(collect, s.messageRoot.get());
-    for (Window* w : subtrees) RemoveTreeLocked(w, removed);
+    for (Window* w : subtrees) {
+      if (HasParentWindow(*w) && IsShownLocked(w)) {
+        const POINT origin{w->parent->clientRect.left, w->parent->clientRect.top};
+        const RECT& r = w->windowRect;
+        uncovered.push_back({w->parent->handle,
+                             RECT{r.left - origin.x, r.top - origin.y, r.right - origin.x, r.bottom - origin.y}});
+      }
+      RemoveTreeLocked(w, removed);
+    }
   }
   NotifyDestroyed(removed);
+  for (const auto& [parent, rect] : uncovered)
+    RedrawWindow(parent, &rect, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 RECT NonClientInsets(DWORD style, DWORD exStyle) {

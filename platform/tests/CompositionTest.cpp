@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <thread>
 #include <vector>
 
 #include "platform/Bitmaps.h"
@@ -43,8 +44,8 @@ LRESULT FillingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 }
 
 HWND Make(DWORD exStyle, DWORD style, RECT r, HWND parent, COLORREF color) {
-  HWND hwnd = CreateWindowExA(exStyle, "DesktopFilling", "", style, r.left, r.top, r.right - r.left,
-                              r.bottom - r.top, parent, nullptr, nullptr, nullptr);
+  HWND hwnd = CreateWindowExA(exStyle, "DesktopFilling", "", style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                              parent, nullptr, nullptr, nullptr);
   SetWindowLongA(hwnd, GWL_USERDATA, static_cast<LONG>(color));
   ShowWindow(hwnd, SW_SHOWNA);
   return hwnd;
@@ -127,8 +128,8 @@ TEST_F(Composition, WindowRegionHolesShowWhatLiesBelow) {
   ASSERT_TRUE(SetWindowRgn(holed, shape, TRUE));
   Pump();
   Picture shot(test::SnapshotDesktop());
-  EXPECT_EQ(shot.At(55, 55), kGreen);    // the frame left around the hole
-  EXPECT_EQ(shot.At(70, 70), kRed);      // the window below through the hole
+  EXPECT_EQ(shot.At(55, 55), kGreen);      // the frame left around the hole
+  EXPECT_EQ(shot.At(70, 70), kRed);        // the window below through the hole
   EXPECT_EQ(shot.At(120, 120), desktop_);  // the desktop through the hole
   EXPECT_EQ(shot.At(145, 145), kGreen);
 }
@@ -199,6 +200,19 @@ TEST_F(Composition, AHiddenOrDestroyedChildLeavesItsParentRepainted) {
   Pump();
   EXPECT_EQ(DesktopAt(20, 20), kRed);
   EXPECT_EQ(DesktopAt(60, 60), kRed);
+}
+
+TEST_F(Composition, AChildWhoseThreadEndsLeavesItsParentRepainted) {
+  HWND parent = MakeTop({0, 0, 100, 100}, kRed);
+  SetWindowLongA(parent, GWL_STYLE, GetWindowLongA(parent, GWL_STYLE) | WS_CLIPCHILDREN);
+  Pump();
+  std::thread([parent] {
+    HWND child = Make(0, WS_CHILD, {10, 10, 30, 30}, parent, kGreen);
+    UpdateWindow(child);
+  }).join();
+  ASSERT_EQ(DesktopAt(20, 20), kGreen);  // the child's picture stays after its thread ended
+  Pump();
+  EXPECT_EQ(DesktopAt(20, 20), kRed);
 }
 
 TEST_F(Composition, WritesReadablePngFiles) {

@@ -20,8 +20,10 @@ struct Heard {
   LPARAM lParam;
 };
 std::vector<Heard> heard;
+HMENU shrinkOnOpen{};  // the owner deletes this menu's first item when it opens
 
 LRESULT OwnerProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_INITMENUPOPUP && reinterpret_cast<HMENU>(w) == shrinkOnOpen) DeleteMenu(shrinkOnOpen, 0, MF_BYPOSITION);
   if (m == WM_INITMENU || m == WM_INITMENUPOPUP || m == WM_COMMAND || m == WM_USER) heard.push_back({m, w, l});
   return DefWindowProcA(h, m, w, l);
 }
@@ -47,6 +49,7 @@ class Menus : public ::testing::Test {
  protected:
   void SetUp() override {
     heard.clear();
+    shrinkOnOpen = nullptr;
     WNDCLASSA wc{};
     wc.lpfnWndProc = OwnerProc;
     wc.lpszClassName = "MenuOwner";
@@ -246,9 +249,9 @@ TEST_F(Menus, ReturnCmdAnswersTheIdAndNoNotifySendsNothing) {
 }
 
 TEST_F(Menus, ChoicesThatCannotBeMadeAreTestErrorsAndDismiss) {
-  test::QueueMenuChoice(2);                         // grayed
-  test::QueueMenuChoice({"Recent"});                // a submenu
-  test::QueueMenuChoice({"Open", "deeper"});        // no submenu
+  test::QueueMenuChoice(2);                   // grayed
+  test::QueueMenuChoice({"Recent"});          // a submenu
+  test::QueueMenuChoice({"Open", "deeper"});  // no submenu
   test::QueueMenuChoice({"Missing"});
   test::QueueMenuChoice(99);
   for (int i = 0; i < 5; ++i) EXPECT_EQ(TrackPopupMenuEx(menu_, TPM_RETURNCMD, 0, 0, owner_, nullptr), 0);
@@ -264,13 +267,25 @@ TEST_F(Menus, ChoicesThatCannotBeMadeAreTestErrorsAndDismiss) {
   EXPECT_EQ(std::count(messages.begin(), messages.end(), WM_COMMAND), 0);
 }
 
+TEST_F(Menus, SubmenusAreChosenFromAfterTheOwnerPreparedThem) {
+  shrinkOnOpen = recent_;
+  test::QueueMenuChoice(10);
+  EXPECT_EQ(TrackPopupMenuEx(menu_, TPM_RETURNCMD, 0, 0, owner_, nullptr), 0);
+  test::QueueMenuChoice({"Recent", "b.txt"});
+  EXPECT_EQ(TrackPopupMenuEx(menu_, TPM_RETURNCMD, 0, 0, owner_, nullptr), 0);  // b.txt went too
+  ASSERT_EQ(errors_.size(), 2u);
+  EXPECT_NE(errors_[0].find("went away"), std::string::npos);
+  EXPECT_NE(errors_[1].find("b.txt"), std::string::npos);
+  EXPECT_EQ(GetMenuItemCount(recent_), 0);
+}
+
 TEST_F(Menus, TheMenuServesMessagesWhileShownAndCanBeEnded) {
   PostMessageA(owner_, WM_USER, 7, 0);
   bool nestedRefused = false;
   test::QueueMenuChoice(1, [&] {
     EXPECT_EQ(HeardMessages().back(), static_cast<UINT>(WM_USER));  // served by the menu's loop
-    nestedRefused = !TrackPopupMenu(recent_, 0, 0, 0, 0, owner_, nullptr) &&
-                    GetLastError() == ERROR_POPUP_ALREADY_ACTIVE;
+    nestedRefused =
+        !TrackPopupMenu(recent_, 0, 0, 0, 0, owner_, nullptr) && GetLastError() == ERROR_POPUP_ALREADY_ACTIVE;
     EndMenu();
   });
   EXPECT_EQ(TrackPopupMenuEx(menu_, TPM_RETURNCMD, 0, 0, owner_, nullptr), 0);  // ended: no choice
