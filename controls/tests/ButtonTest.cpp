@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "controls/tests/SkinTestSupport.h"
-#include "framework/Palette.h"
 #include "platform/Button.h"
 #include "platform/Clock.h"
 #include "platform/Input.h"
@@ -15,7 +14,6 @@ using controlstest::THostForm;
 using skintest::Fill;
 using skintest::PaintStrip;
 using skintest::PointsOf;
-using skintest::PaletteCount;
 using skintest::Pump;
 
 namespace {
@@ -65,23 +63,6 @@ struct ButtonDrawing : ::testing::Test {
 };
 
 // ---- the glyph list ----
-
-TEST(Button, StartsWithTheDefaults) {
-  ktvButton button(nullptr);
-  EXPECT_FALSE(button.Repeat());
-  EXPECT_EQ(button.FirstInterval(), 400u);
-  EXPECT_EQ(button.NextInterval(), 100u);
-  EXPECT_TRUE(button.DrawFrame());
-  EXPECT_EQ(button.UpIndex(), 0);
-  EXPECT_EQ(button.DownIndex(), -1);
-  EXPECT_EQ(button.DisableIndex(), -1);
-  EXPECT_EQ(button.ImageWidth(), 0);
-  EXPECT_FALSE(button.Flat());
-  EXPECT_FALSE(button.Transparent());
-  EXPECT_FALSE(button.Down());
-  EXPECT_EQ(button.Images(), nullptr);
-  EXPECT_EQ(button.GlyphList(), nullptr);
-}
 
 TEST_F(ButtonDrawing, TheStripIsCutIntoImagesOfTheGlyphsWidthByNumGlyphs) {
   ASSERT_TRUE(button->GlyphList());
@@ -207,6 +188,25 @@ TEST_F(ButtonDrawing, WithoutImagesTheCaptionIsDrawnWithoutABackground) {
   EXPECT_EQ(At(19, 15), clWhite);
   const TRect box = skintest::BoxOf(ink);
   EXPECT_LE(std::abs((box.left + box.right) - 20), 2);
+}
+
+// The bitmap button draws a disabled caption embossed; the own drawing
+// draws it in the font's colour.
+TEST_F(ButtonDrawing, AFramedButtonWithoutImagesIsLeftToTheBitmapButtonUnlessFlat) {
+  button->SetGlyph(nullptr);
+  button->SetImages(nullptr);
+  button->SetDrawFrame(true);
+  button->Font()->SetColor(clBlack);
+  button->SetCaption("W");
+  button->SetEnabled(false);
+  auto blackInside = [this] {
+    return PointsOf(Rect(3, 3, 17, 13), clBlack, [this](int x, int y) { return At(x, y); }).size();
+  };
+  Draw(win::ODS_DISABLED);
+  EXPECT_EQ(blackInside(), 0u);
+  button->SetFlat(true);
+  Draw(win::ODS_DISABLED);
+  EXPECT_GT(blackInside(), 0u);
 }
 
 TEST_F(ButtonDrawing, TheEraseMessageErasesNothing) {
@@ -349,11 +349,6 @@ TEST_F(ButtonClicking, AClickThatRaisesStopsTheRepeat) {
   Hold(600);
   Release();
   EXPECT_EQ(clicks, (std::vector<int>{400, 1000}));
-}
-
-TEST(Button, RegisterPutsTheClassOnThePalette) {
-  Button::Register();
-  EXPECT_EQ(PaletteCount("ktvButton"), 1);
 }
 
 }  // namespace

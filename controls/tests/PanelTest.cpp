@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "controls/tests/SkinTestSupport.h"
-#include "framework/Palette.h"
 #include "platform/Bitmaps.h"
 #include "platform/DeviceContext.h"
 #include "platform/Gdi.h"
@@ -12,7 +11,6 @@ using skintest::BoxOf;
 using skintest::Fill;
 using skintest::PixelAt;
 using skintest::PointsOf;
-using skintest::PaletteCount;
 using skintest::Pump;
 using skintest::TSkinForm;
 
@@ -109,14 +107,6 @@ TEST(Panel, ImageIsNoneAtRunTimeButAnEmptyPictureWhileLoading) {
   loader.Loaded();
 }
 
-TEST(Panel, StartsOpaqueWithTheButtonShadowAsBevelColour) {
-  ktvPanel panel(nullptr);
-  EXPECT_FALSE(panel.Transparent());
-  EXPECT_TRUE(panel.ControlStyle().Contains(csReplicatable));
-  EXPECT_EQ(panel.BevelColor(), clBtnShadow);
-  EXPECT_EQ(panel.BevelText(), bvNone);
-}
-
 // ---- bevels and border ----
 
 TEST_F(PanelOnForm, ALoweredOuterBevelIsShadowAtTopLeftAndHighlightAtBottomRight) {
@@ -165,24 +155,19 @@ struct PanelCaption : PanelOnForm {
   }
 };
 
-TEST_F(PanelCaption, ALoweredTextBevelPutsAShadowOnePixelUpAndLeft) {
+TEST_F(PanelCaption, ATextBevelPutsAShadowOnePixelUpLeftWhenLoweredAndDownRightWhenRaised) {
   panel->SetBevelText(bvLowered);
   panel->SetBevelColor(clWhite);
   Show();
-  const TRect ink = BoxOf(Points(clBlack));
-  const TRect shadow = BoxOf(Points(clWhite));
+  TRect ink = BoxOf(Points(clBlack));
+  TRect shadow = BoxOf(Points(clWhite));
   ASSERT_GT(ink.right, ink.left);
   EXPECT_EQ(shadow.left, ink.left - 1);
   EXPECT_EQ(shadow.top, ink.top - 1);
-}
-
-TEST_F(PanelCaption, ARaisedTextBevelPutsTheShadowOnePixelDownAndRight) {
   panel->SetBevelText(bvRaised);
-  panel->SetBevelColor(clWhite);
-  Show();
-  const TRect ink = BoxOf(Points(clBlack));
-  const TRect shadow = BoxOf(Points(clWhite));
-  ASSERT_GT(ink.right, ink.left);
+  Pump();
+  ink = BoxOf(Points(clBlack));
+  shadow = BoxOf(Points(clWhite));
   EXPECT_EQ(shadow.right, ink.right + 1);
   EXPECT_EQ(shadow.bottom, ink.bottom + 1);
 }
@@ -294,11 +279,6 @@ TEST_F(PanelOnForm, TheRepaintMessagePaintsAtOnce) {
   panel->paints = 0;
   panel->Perform(KTV_REPAINT, 0, 0);
   EXPECT_EQ(panel->paints, 1);
-}
-
-TEST(Panel, RegisterPutsTheClassOnThePalette) {
-  Panel::Register();
-  EXPECT_EQ(PaletteCount("ktvPanel"), 1);
 }
 
 }  // namespace

@@ -7,8 +7,6 @@
 
 #include "framework/Exceptions.h"
 #include "framework/Forms.h"
-#include "framework/Palette.h"
-#include "controls/tests/SkinTestSupport.h"
 #include "framework/tests/ControlsTestSupport.h"
 #include "platform/FaultInjection.h"
 #include "platform/Painting.h"
@@ -273,12 +271,6 @@ TEST_F(RegionOnForm, AFailedDeleteKeepsTheRegionAndTheShape) {
   EXPECT_EQ(MessageOf([&] { region->Delete(); }), SJ("SetWindowRgnに失敗しました"));
   EXPECT_TRUE(RegionIs(region->RegionHandle(), shape));
   EXPECT_TRUE(ShapeIs(form.Handle(), shape));
-}
-
-TEST(Region, RegisterPutsTheClassOnThePaletteOnce) {
-  Region::Register();
-  Region::Register();
-  EXPECT_EQ(skintest::PaletteCount("ktvRegion"), 1);
 }
 
 }  // namespace

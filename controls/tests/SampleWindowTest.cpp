@@ -216,4 +216,14 @@ TEST_F(SampleWindow, TheSliderShowsItsThumbOverTheSkin) {
   EXPECT_EQ(shot.At(105, 26), clLime);
 }
 
+TEST(Palette, EachUnitRegistersItsClassOnTheToskaPageOnce) {
+  Region::Register();
+  Button::Register();
+  Panel::Register();
+  Slider::Register();
+  Region::Register();
+  for (const char* name : {"ktvRegion", "ktvButton", "ktvPanel", "ktvSlider"})
+    EXPECT_EQ(skintest::PaletteCount(name), 1) << name;
+}
+
 }  // namespace

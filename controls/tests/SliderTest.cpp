@@ -5,12 +5,10 @@
 #include <functional>
 
 #include "controls/tests/SkinTestSupport.h"
-#include "framework/Palette.h"
 #include "platform/Input.h"
 
 using skintest::Fill;
 using skintest::PixelAt;
-using skintest::PaletteCount;
 using skintest::Pump;
 using skintest::TSkinForm;
 
@@ -46,22 +44,6 @@ ktvSlider* VolumeSlider(TWinControl* parent) {
 TPoint ThumbAt(ktvSlider* slider) { return Point(slider->Button()->Left(), slider->Button()->Top()); }
 
 // ---- construction and layout ----
-
-TEST(Slider, StartsAsALoweredHorizontalBarWithAHiddenEmptyThumb) {
-  ktvSlider slider(nullptr);
-  EXPECT_EQ(slider.Width(), 128);
-  EXPECT_EQ(slider.Height(), 32);
-  EXPECT_EQ(slider.BevelOuter(), bvLowered);
-  EXPECT_EQ(slider.BevelInner(), bvNone);
-  EXPECT_EQ(slider.Caption(), "");
-  EXPECT_EQ(slider.TickStyle(), tsAuto);
-  EXPECT_EQ(slider.Max(), 100);
-  EXPECT_EQ(slider.Frequency(), 10);
-  EXPECT_TRUE(slider.AutoSize());
-  EXPECT_FALSE(slider.Button()->Visible());
-  EXPECT_EQ(slider.Button()->Width(), 0);
-  EXPECT_EQ(slider.ButtonImage(), nullptr);
-}
 
 TEST(Slider, AVerticalThumbRunsFromMaxAtTheTopToMinAtTheBottom) {
   TSkinForm form(40, 80);
@@ -145,8 +127,15 @@ TEST(Slider, ACustomThumbThatGoesLeavesTheDefaultThumbAtItsSize) {
   EXPECT_EQ(slider->ButtonImage(), nullptr);
   EXPECT_EQ(slider->Button()->Width(), 10);
   EXPECT_EQ(slider->Button()->Height(), 8);
-  EXPECT_EQ(slider->Button()->Picture()->Bitmap()->Canvas()->Pixels(0, 0), ColorToRGB(clBtnHighlight));
-  EXPECT_EQ(slider->Button()->Picture()->Bitmap()->Canvas()->Pixels(9, 7), clBlack);
+  // Raised, with a groove across the middle (row 4) between two raised halves.
+  TCanvas* thumb = slider->Button()->Picture()->Bitmap()->Canvas();
+  EXPECT_EQ(thumb->Pixels(0, 0), ColorToRGB(clBtnHighlight));
+  EXPECT_EQ(thumb->Pixels(9, 7), clBlack);
+  EXPECT_EQ(thumb->Pixels(1, 1), ColorToRGB(cl3DLight));
+  EXPECT_EQ(thumb->Pixels(3, 4), clBlack);
+  EXPECT_EQ(thumb->Pixels(8, 4), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(thumb->Pixels(3, 5), ColorToRGB(cl3DLight));  // the lower half's top edge
+  EXPECT_EQ(thumb->Pixels(8, 3), ColorToRGB(clBtnShadow));
 }
 
 TEST(Slider, LoadingKeepsTheLoadedPositionClampedIntoTheRange) {
@@ -313,11 +302,6 @@ TEST(SliderDragging, AHorizontalDragFollowsTheMouseFromTheGrabPoint) {
   EXPECT_EQ(slider->Position(), 56 * 100 / 113);
   win::test::ReleaseMouse(win::test::MouseButton::Left);
   Pump();
-}
-
-TEST(Slider, RegisterPutsTheClassOnThePalette) {
-  Slider::Register();
-  EXPECT_EQ(PaletteCount("ktvSlider"), 1);
 }
 
 }  // namespace
