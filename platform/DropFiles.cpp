@@ -63,7 +63,8 @@ Window* AcceptingWindowLocked(Window* w) {
 void DragAcceptFiles(HWND hwnd, BOOL accept) {
   const LONG exStyle = GetWindowLongA(hwnd, GWL_EXSTYLE);
   if (!IsWindow(hwnd)) return;
-  const LONG wanted = accept ? exStyle | static_cast<LONG>(WS_EX_ACCEPTFILES) : exStyle & ~static_cast<LONG>(WS_EX_ACCEPTFILES);
+  const LONG flag = static_cast<LONG>(WS_EX_ACCEPTFILES);
+  const LONG wanted = accept ? exStyle | flag : exStyle & ~flag;
   if (wanted != exStyle) SetWindowLongA(hwnd, GWL_EXSTYLE, wanted);
 }
 

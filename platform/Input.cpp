@@ -1,5 +1,6 @@
 #include "platform/Input.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -212,10 +213,29 @@ void PostMouseMessage(HWND target, LRESULT code, MouseEvent event, MouseButton b
     const WPARAM wParam = client ? MouseKeysLocked() : static_cast<WPARAM>(code);
     const LPARAM lParam =
         client ? PackPoint(pt.x - w->clientRect.left, pt.y - w->clientRect.top) : PackPoint(pt.x, pt.y);
-    PostInputLocked(*w, message, wParam, lParam, pt,
-                    event == MouseEvent::Move ? QS_MOUSEMOVE : QS_MOUSEBUTTON);
+    PostInputLocked(*w, message, wParam, lParam);
   }
   WakeAll();
+}
+
+// A press on a window of an inactive top-level window makes that window the
+// foreground one, unless the window answers WM_MOUSEACTIVATE otherwise;
+// false when the answer drops the press.
+bool ActivateOnPress(const Hit& hit, UINT mouseMessage) {
+  HWND root{};
+  {
+    std::lock_guard lock(KernelMutex());
+    const Window* top = LiveWindowLocked(hit.hwnd);
+    while (top && top->parent && top->parent != DesktopLocked()) top = top->parent;
+    if (!top || top->parent != DesktopLocked() || ActiveWindowLocked(top->threadId) == top->handle ||
+        (top->exStyle & WS_EX_NOACTIVATE))
+      return true;
+    root = top->handle;
+  }
+  const LRESULT answer = SendMessageA(hit.hwnd, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(root),
+                                      MAKELPARAM(static_cast<WORD>(hit.code), static_cast<WORD>(mouseMessage)));
+  if (answer == MA_ACTIVATE || answer == MA_ACTIVATEANDEAT) SetForegroundWindow(root);
+  return answer != MA_ACTIVATEANDEAT && answer != MA_NOACTIVATEANDEAT;
 }
 
 // What the window manager makes of one event of the mouse at its current
@@ -236,10 +256,12 @@ void RouteMouse(MouseEvent event, MouseButton button) {
   }
   const Hit hit = HitTest(pt);
   if (!hit.hwnd) return;
-  const WPARAM mouseMessage = ClientMessageOf(event, button);
+  const UINT mouseMessage = ClientMessageOf(event, button);
   SendMessageA(hit.hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hit.hwnd),
                MAKELPARAM(static_cast<WORD>(hit.code), static_cast<WORD>(mouseMessage)));
-  if (!hit.swallowed) PostMouseMessage(hit.hwnd, hit.code, event, button, pt);
+  if (hit.swallowed) return;
+  if (event == MouseEvent::Down && !ActivateOnPress(hit, mouseMessage)) return;
+  PostMouseMessage(hit.hwnd, hit.code, event, button, pt);
 }
 
 POINT ClampToScreen(POINT pt) {
@@ -366,6 +388,30 @@ LRESULT DefaultSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   }
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   return TRUE;
+}
+
+LRESULT DefaultMouseActivate(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  HWND parent{};
+  {
+    std::lock_guard lock(KernelMutex());
+    const Window* w = LiveWindowLocked(hwnd);
+    if (w && (w->style & WS_CHILD) && IsChildWindow(*w)) parent = w->parent->handle;
+  }
+  if (parent)
+    if (LRESULT answer = SendMessageA(parent, WM_MOUSEACTIVATE, wParam, lParam)) return answer;
+  return MA_ACTIVATE;
+}
+
+void FocusOnActivation(HWND hwnd, WPARAM wParam) {
+  if (LOWORD(wParam) == WA_INACTIVE) return;
+  {
+    std::lock_guard lock(KernelMutex());
+    const Window* w = LiveWindowLocked(hwnd);
+    if (!w || w->threadId != GetCurrentThreadId()) return;
+    HWND focus = FocusLocked(w->threadId);
+    if (focus && IsSelfOrDescendantLocked(hwnd, focus)) return;
+  }
+  SetFocus(hwnd);
 }
 
 void NoteWindowHidden(HWND hwnd) {

@@ -32,6 +32,13 @@ constexpr LRESULT HTBOTTOMRIGHT = 17;
 constexpr LRESULT HTBORDER = 18;
 constexpr LRESULT HTCLOSE = 20;
 
+// Answers to WM_MOUSEACTIVATE: whether a press on an inactive window
+// activates its top-level window, and whether the press is then dropped.
+constexpr LRESULT MA_ACTIVATE = 1;
+constexpr LRESULT MA_ACTIVATEANDEAT = 2;
+constexpr LRESULT MA_NOACTIVATE = 3;
+constexpr LRESULT MA_NOACTIVATEANDEAT = 4;
+
 // The key state bits of a mouse message's wParam.
 constexpr WPARAM MK_LBUTTON = 0x0001;
 constexpr WPARAM MK_RBUTTON = 0x0002;
@@ -161,6 +168,11 @@ LRESULT DefaultHitTest(HWND hwnd, LPARAM lParam);
 // DefWindowProc's WM_SETCURSOR: a child's parent decides first; then the
 // class cursor over the client area, the arrow over the rest.
 LRESULT DefaultSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam);
+// DefWindowProc's WM_MOUSEACTIVATE: a child's parent decides first, else MA_ACTIVATE.
+LRESULT DefaultMouseActivate(HWND hwnd, WPARAM wParam, LPARAM lParam);
+// DefWindowProc's WM_ACTIVATE: a window becoming active takes the focus
+// unless it already holds it in one of its children.
+void FocusOnActivation(HWND hwnd, WPARAM wParam);
 // Called by the window manager, without KernelMutex, after a window was
 // hidden or disabled: the focus leaves it and its descendants.
 void NoteWindowHidden(HWND hwnd);
@@ -193,11 +205,15 @@ enum class MouseButton { Left, Right, Middle };
 // Points are screen coordinates. Two presses of a button within the
 // double-click time (GetDoubleClickTime, on the platform clock) and the
 // double-click rectangle become a double click for a window whose class
-// has CS_DBLCLKS.
+// has CS_DBLCLKS. The hit test and WM_SETCURSOR are sent, so a window of
+// another thread must be running its message loop meanwhile. A press on an
+// inactive window activates it (WM_MOUSEACTIVATE).
 void MoveMouse(POINT screen);
 void PressMouse(MouseButton button);
 void ReleaseMouse(MouseButton button);
 void Click(POINT screen, MouseButton button = MouseButton::Left);  // move, press, release
+// Keys go to the focus window of the thread that last set the focus (else
+// its active window); while Alt is held, or for F10, as system keys.
 void PressKey(int virtualKey);
 void ReleaseKey(int virtualKey);
 // Presses and releases each character's key; TranslateMessage turns the key

@@ -200,7 +200,8 @@ std::optional<Keystroke> KeystrokeOf(BYTE c, bool capsOn) {
     default: break;
   }
   if (c >= 1 && c <= 26) return Keystroke{'A' + c - 1, false, true};
-  if (const char* at = std::strchr(kShiftedDigits, c); at && c) return Keystroke{'0' + static_cast<int>(at - kShiftedDigits), true, false};
+  if (const char* at = std::strchr(kShiftedDigits, c); at && c)
+    return Keystroke{'0' + static_cast<int>(at - kShiftedDigits), true, false};
   for (const PunctuationKey& key : kPunctuation) {
     if (c == static_cast<BYTE>(key.plain)) return Keystroke{key.vk, false, false};
     if (c == static_cast<BYTE>(key.shifted)) return Keystroke{key.vk, true, false};
@@ -219,7 +220,7 @@ bool IsSystemKey(int vk, const KeyStates& keys) {
 
 void PostKeyboardLocked(UINT message, WPARAM wParam, LPARAM lParam) {
   if (Window* target = KeyboardTargetLocked())
-    PostInputLocked(*target, message, wParam, lParam, CursorPosLocked(), QS_KEY);
+    PostInputLocked(*target, message, wParam, lParam);
 }
 
 void InjectKey(int vk, bool press) {
@@ -234,7 +235,8 @@ void InjectKey(int vk, bool press) {
     const bool altDown = IsDown(keys, VK_MENU);
     if (!press) Release(keys, vk);
     const UINT message = press ? (system ? WM_SYSKEYDOWN : WM_KEYDOWN) : (system ? WM_SYSKEYUP : WM_KEYUP);
-    PostKeyboardLocked(message, static_cast<WPARAM>(vk), KeyLParam(vk, altDown && system, press ? wasDown : true, !press));
+    const LPARAM lParam = KeyLParam(vk, altDown && system, press ? wasDown : true, !press);
+    PostKeyboardLocked(message, static_cast<WPARAM>(vk), lParam);
   }
   WakeAll();
 }

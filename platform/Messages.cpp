@@ -228,6 +228,11 @@ bool TakeMessageLocked(Queue& q, const MessageFilter& filter, bool remove, MSG& 
   return true;
 }
 
+UINT InputKindOf(UINT message) {
+  if (message >= WM_KEYFIRST && message <= WM_KEYLAST) return QS_KEY;
+  return message == WM_MOUSEMOVE || message == WM_NCMOUSEMOVE ? QS_MOUSEMOVE : QS_MOUSEBUTTON;
+}
+
 bool HasMessageLocked(Queue& q, const MessageFilter& filter) {
   MSG scratch;
   return TakeMessageLocked(q, filter, false, scratch);
@@ -237,9 +242,7 @@ UINT CurrentStatesLocked(Queue& q) {
   UINT states = 0;
   if (!q.posted.empty() || q.quitPending) states |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
   if (!q.sent.empty()) states |= QS_SENDMESSAGE;
-  for (const MSG& m : q.input) states |= m.message == WM_MOUSEMOVE || m.message == WM_NCMOUSEMOVE ? QS_MOUSEMOVE
-                                         : m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST ? QS_KEY
-                                                                                                : QS_MOUSEBUTTON;
+  for (const MSG& m : q.input) states |= InputKindOf(m.message);
   MSG scratch;
   if (NextPaintMessageLocked(q.threadId, MessageFilter{}, scratch)) states |= QS_PAINT;
   const ULONGLONG now = GetTickCount64();
@@ -285,7 +288,7 @@ void RememberMessage(const MSG& msg) {
 void PostLocked(const Window& w, UINT message, WPARAM wParam, LPARAM lParam) {
   auto q = w.threadId ? FindQueueLocked(w.threadId) : nullptr;
   if (!q) return;  // the desktop takes no messages
-  q->posted.push_back(MSG{w.handle, message, wParam, lParam, GetTickCount(), {}});
+  q->posted.push_back(MSG{w.handle, message, wParam, lParam, GetTickCount(), CursorPosLocked()});
   q->newStates |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
 }
 
@@ -391,11 +394,11 @@ void NoteQueueChangeLocked(DWORD threadId, UINT queueStates) {
   if (auto q = FindQueueLocked(threadId)) q->newStates |= queueStates;
 }
 
-bool PostInputLocked(const Window& w, UINT message, WPARAM wParam, LPARAM lParam, POINT cursor, UINT queueState) {
+bool PostInputLocked(const Window& w, UINT message, WPARAM wParam, LPARAM lParam) {
   auto q = w.threadId ? FindQueueLocked(w.threadId) : nullptr;
   if (!q) return false;
-  q->input.push_back(MSG{w.handle, message, wParam, lParam, GetTickCount(), cursor});
-  q->newStates |= queueState;
+  q->input.push_back(MSG{w.handle, message, wParam, lParam, GetTickCount(), CursorPosLocked()});
+  q->newStates |= InputKindOf(message);
   return true;
 }
 
@@ -442,7 +445,7 @@ BOOL PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPar
       SetLastError(ERROR_INVALID_THREAD_ID);
       return FALSE;
     }
-    q->posted.push_back(MSG{nullptr, message, wParam, lParam, GetTickCount(), {}});
+    q->posted.push_back(MSG{nullptr, message, wParam, lParam, GetTickCount(), detail::CursorPosLocked()});
     q->newStates |= QS_POSTMESSAGE | QS_ALLPOSTMESSAGE;
   }
   detail::WakeAll();

@@ -215,13 +215,12 @@ bool NextPaintMessageLocked(DWORD threadId, const MessageFilter& filter, MSG& ms
 // message waits (callers then WakeAll).
 void NoteQueueChangeLocked(DWORD threadId, UINT queueStates);
 
-// With KernelMutex held: queues a keyboard or mouse message (QS_KEY,
-// QS_MOUSEMOVE or QS_MOUSEBUTTON) for the window's thread, stamped with the
-// cursor position and the time; the thread takes it after its posted
-// messages (so a WM_CHAR posted by TranslateMessage comes before the next
-// key) and before paint and timers. False when the window has no queue.
-// Callers then WakeAll.
-bool PostInputLocked(const Window& w, UINT message, WPARAM wParam, LPARAM lParam, POINT cursor, UINT queueState);
+// With KernelMutex held: queues a keyboard or mouse message for the
+// window's thread, stamped with the cursor position and the time; the
+// thread takes it after its posted messages (so a WM_CHAR posted by
+// TranslateMessage comes before the next key) and before paint and timers.
+// False when the window has no queue. Callers then WakeAll.
+bool PostInputLocked(const Window& w, UINT message, WPARAM wParam, LPARAM lParam);
 
 // With KernelMutex held: drops the posted messages and timers of a window
 // that is going away.

@@ -787,6 +787,11 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       return detail::DefaultHitTest(hwnd, lParam);
     case WM_SETCURSOR:
       return detail::DefaultSetCursor(hwnd, wParam, lParam);
+    case WM_MOUSEACTIVATE:
+      return detail::DefaultMouseActivate(hwnd, wParam, lParam);
+    case WM_ACTIVATE:
+      detail::FocusOnActivation(hwnd, wParam);
+      return 0;
     default:
       return 0;
   }

@@ -666,8 +666,6 @@ TEST(ControlsWindow, FamilyQueries) {
 TEST(ControlsWindow, TheCursorOfTheControlIsSetOverItsClientArea) {
   THostForm form(nullptr);
   const win::LPARAM overClient = win::MAKELPARAM(static_cast<win::WORD>(win::HTCLIENT), win::WM_MOUSEMOVE);
-  win::SetCursor(nullptr);
-  EXPECT_EQ(win::SendMessageA(form.Handle(), win::WM_SETCURSOR, 0, overClient), 0);
   form.SetCursor(crHandPoint);
   EXPECT_NE(win::SendMessageA(form.Handle(), win::WM_SETCURSOR, 0, overClient), 0);
   EXPECT_EQ(win::GetCursor(), win::LoadCursorA(nullptr, win::IDC_HAND));
@@ -675,6 +673,9 @@ TEST(ControlsWindow, TheCursorOfTheControlIsSetOverItsClientArea) {
   win::SendMessageA(form.Handle(), win::WM_SETCURSOR, 0, overClient);
   EXPECT_EQ(win::GetCursor(), win::LoadCursorA(nullptr, win::IDC_WAIT));
   Screen->SetCursor(crDefault);
+  form.SetCursor(crDefault);
+  win::SendMessageA(form.Handle(), win::WM_SETCURSOR, 0, overClient);
+  EXPECT_EQ(win::GetCursor(), win::LoadCursorA(nullptr, win::IDC_ARROW));  // the window class's
 }
 
 // ---- keys and focus ----

@@ -33,11 +33,12 @@ struct Seen {
 std::mutex seenLock;
 std::vector<Seen> seen;
 std::map<HWND, LRESULT> hitCodes;  // a window's answer to WM_NCHITTEST, when set
+std::map<HWND, LRESULT> activateAnswers;  // and to WM_MOUSEACTIVATE
 
 bool Recorded(UINT m) {
   return (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST) || (m >= WM_NCMOUSEMOVE && m <= WM_NCMBUTTONDBLCLK) ||
          (m >= WM_KEYFIRST && m <= WM_KEYLAST) || m == WM_SETFOCUS || m == WM_KILLFOCUS || m == WM_NCHITTEST ||
-         m == WM_SETCURSOR || m == WM_CAPTURECHANGED || m == WM_DROPFILES;
+         m == WM_SETCURSOR || m == WM_CAPTURECHANGED || m == WM_DROPFILES || m == WM_MOUSEACTIVATE;
 }
 
 LRESULT RecordingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
@@ -45,6 +46,7 @@ LRESULT RecordingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     std::lock_guard lock(seenLock);
     seen.push_back({h, m, w, l, GetMessagePos()});
     if (m == WM_NCHITTEST && hitCodes.count(h)) return hitCodes[h];
+    if (m == WM_MOUSEACTIVATE && activateAnswers.count(h)) return activateAnswers[h];
   }
   return DefWindowProcA(h, m, w, l);
 }
@@ -125,12 +127,13 @@ TEST(InputMouseRouting, TheHolesOfAWindowRegionAreNotHit) {
   HWND shaped = Popup(cls, {10, 10, 110, 110});
   // Only the right half of the upper window is there (window coordinates).
   ASSERT_NE(SetWindowRgn(shaped, CreateRectRgn(50, 0, 100, 100), FALSE), 0);
-  EXPECT_EQ(ClickReceiver({30, 30}), below);
-  EXPECT_EQ(ClickReceiver({70, 30}), shaped);
   EXPECT_EQ(WindowFromPoint({30, 30}), below);
   EXPECT_EQ(WindowFromPoint({70, 30}), shaped);
   EXPECT_EQ(WindowFromPoint({105, 105}), shaped);
   EXPECT_EQ(WindowFromPoint({300, 300}), nullptr);
+  EXPECT_EQ(ClickReceiver({70, 30}), shaped);
+  EXPECT_EQ(ClickReceiver({30, 30}), below);  // and activates it, which raises it
+  EXPECT_EQ(WindowFromPoint({70, 30}), below);
 }
 
 TEST(InputMouseRouting, TransparentHitPassesToTheSiblingBelowThenTheParent) {
@@ -205,6 +208,29 @@ TEST(InputMouseRouting, ClientAndNonClientMessagesWithTheirCoordinatesKeysAndPos
   EXPECT_EQ(PointOf(nc[0].lParam).x, origin.x + 50);  // screen coordinates
   EXPECT_TRUE(SeenMessages(WM_RBUTTONDOWN).empty());
   EXPECT_EQ(SeenMessages(WM_NCRBUTTONUP).size(), 1u);
+}
+
+TEST(InputMouseRouting, APressActivatesAnInactiveWindowUnlessItDeclines) {
+  const char* cls = Register("Activated");
+  HWND a = Popup(cls, {0, 0, 100, 100});
+  HWND b = Popup(cls, {200, 0, 300, 100});
+  HWND button = Child(cls, b, {10, 10, 50, 50});
+  SetActiveWindow(a);
+  ClearSeen();
+  EXPECT_EQ(ClickReceiver({220, 20}), button);
+  EXPECT_EQ(SeenMessages(WM_MOUSEACTIVATE).size(), 2u);  // the child asks its parent
+  EXPECT_EQ(SeenMessages(WM_MOUSEACTIVATE)[0].wParam, reinterpret_cast<WPARAM>(b));
+  EXPECT_EQ(GetActiveWindow(), b);
+  EXPECT_EQ(GetForegroundWindow(), b);
+  EXPECT_EQ(GetFocus(), b);  // the activated window takes the focus
+
+  SetActiveWindow(a);
+  activateAnswers[b] = MA_NOACTIVATEANDEAT;
+  EXPECT_EQ(ClickReceiver({220, 20}), nullptr);
+  EXPECT_EQ(GetActiveWindow(), a);
+  activateAnswers[b] = MA_NOACTIVATE;
+  EXPECT_EQ(ClickReceiver({220, 20}), button);
+  EXPECT_EQ(GetActiveWindow(), a);
 }
 
 TEST(InputMouseRouting, DefaultHitTestAnswersByTheWindowsRects) {
@@ -322,6 +348,7 @@ TEST(InputDoubleClicks, SecondPressInTimeAndPlaceForClassesThatAskForThem) {
   const char* dbl = Register("WantsDbl", CS_DBLCLKS);
   const char* plain = Register("NoDbl");
   HWND w = Popup(dbl, {0, 0, 100, 100});
+  SetActiveWindow(w);
   const DoubleClickCase cases[] = {
       {100, 0, WM_LBUTTONDBLCLK},
       {100, 2, WM_LBUTTONDBLCLK},  // within the 4 by 4 rectangle
@@ -473,6 +500,25 @@ TEST(InputKeys, MessagesCarryTheKeyBitsAndUpdateTheKeyStateAsRead) {
   test::ReleaseKey(VK_LEFT);
 }
 
+TEST(InputKeys, InputIsQueuedAsSuchAndTakenAfterPostedMessages) {
+  const char* cls = Register("Queued");
+  HWND top = Popup(cls, {0, 0, 100, 100});
+  SetFocus(top);
+  test::PressKey('Q');
+  EXPECT_EQ(HIWORD(GetQueueStatus(QS_KEY | QS_MOUSE)), QS_KEY);
+  test::MoveMouse({10, 10});
+  EXPECT_EQ(HIWORD(GetQueueStatus(QS_KEY | QS_MOUSE)), QS_KEY | QS_MOUSEMOVE);
+  PostMessageA(top, WM_USER, 0, 0);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, WM_USER);
+  EXPECT_EQ(msg.pt.x, 10);  // posted messages carry the cursor's place too
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, WM_KEYDOWN);
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, WM_MOUSEMOVE);
+}
+
 std::string TypedCharacters() {
   std::string out;
   for (auto& s : SeenMessages(WM_CHAR)) out += static_cast<char>(s.wParam);
@@ -533,6 +579,7 @@ TEST(InputDroppedFiles, GoToTheNearestAcceptingWindowWithTheirNamesAndPoint) {
   HWND child = Child(cls, top, {50, 50, 150, 150});
   const char* files[] = {"C:\\music\\one.mp3", "C:\\d.korud"};
   EXPECT_FALSE(test::DropFiles({60, 60}, files, 2));  // nobody accepts
+  ASSERT_EQ(WindowFromPoint({60, 70}), child);
   DragAcceptFiles(top, TRUE);
   EXPECT_TRUE(GetWindowLongA(top, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
   ClearSeen();
@@ -558,7 +605,6 @@ TEST(InputDroppedFiles, GoToTheNearestAcceptingWindowWithTheirNamesAndPoint) {
   DragAcceptFiles(top, FALSE);
   EXPECT_FALSE(GetWindowLongA(top, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
   EXPECT_FALSE(test::DropFiles({60, 60}, files, 2));
-  (void)child;
 }
 
 TEST(InputDroppedFiles, AShortBufferGetsATerminatedPrefixAndNothingBeyondIt) {
