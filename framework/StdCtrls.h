@@ -13,7 +13,7 @@ enum TTextLayout { tlTop, tlCenter, tlBottom };
 // A label: its caption drawn with DrawText in its Font, aligned by Alignment
 // and Layout, wrapped at word breaks when WordWrap, with the character after
 // '&' underlined when ShowAccelChar. An AutoSize label (the default) takes
-// the size of its text (keeping its width when it wraps); a Transparent one
+// the size of its text (no wider than it was when it wraps); a Transparent one
 // leaves its background to what lies behind it. Disabled, the text is drawn
 // embossed, in the button-highlight colour one pixel right and down, then
 // in the button-shadow colour in place.
@@ -40,9 +40,9 @@ class TCustomLabel : public TGraphicControl {
 
  protected:
   void Paint() override;
-  // Sizes the label to its text: the width of the widest line (or the
-  // current width when wrapping) and the lines' height; the edge on the side
-  // of Alignment stays where it is.
+  // Sizes the label to its text: the width of the widest line (wrapped
+  // within the current width when WordWrap) and the lines' height; a
+  // right-justified label keeps its right edge. Not while loading.
   void AdjustSize() override;
   // Draws (or with DT_CALCRECT measures) the caption in Rect with the
   // label's flags added to Flags.

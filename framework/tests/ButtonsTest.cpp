@@ -170,16 +170,4 @@ TEST_F(TBitBtnTest, LayoutMarginAndSpacingPlaceGlyphAndCaption) {
   EXPECT_GE(BoundsOfColor(button, clBlack, Rect(2, 2, 58, 22)).top, 9);
 }
 
-TEST(TBitBtn, NumGlyphsStaysWithinOneToFour) {
-  TBitBtn button(nullptr);
-  EXPECT_EQ(button.NumGlyphs(), 1);
-  button.SetNumGlyphs(9);
-  EXPECT_EQ(button.NumGlyphs(), 4);
-  button.SetNumGlyphs(0);
-  EXPECT_EQ(button.NumGlyphs(), 1);
-  EXPECT_EQ(button.Margin(), -1);
-  EXPECT_EQ(button.Spacing(), 4);
-  EXPECT_EQ(button.Layout(), blGlyphLeft);
-}
-
 }  // namespace

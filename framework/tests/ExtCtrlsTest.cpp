@@ -62,19 +62,6 @@ TPanel* AddPanel(TWinControl* parent, TRect bounds) {
   return panel;
 }
 
-TEST(TPanel, DefaultsAreARaisedButtonFacePanelWithACentredCaption) {
-  TTextForm form;
-  TPanel panel(nullptr);
-  EXPECT_EQ(panel.BevelOuter(), bvRaised);
-  EXPECT_EQ(panel.BevelInner(), bvNone);
-  EXPECT_EQ(panel.BevelWidth(), 1);
-  EXPECT_EQ(panel.BorderWidth(), 0);
-  EXPECT_EQ(panel.Alignment(), taCenter);
-  EXPECT_EQ(panel.Color(), clBtnFace);
-  EXPECT_TRUE(panel.FullRepaint());
-  EXPECT_TRUE(panel.ControlStyle().Contains(csAcceptsControls));
-}
-
 TEST(TPanel, BevelsAreDrawnFromTheEdgeInwardsInTheirColours) {
   TTextForm form;
   TPanel* panel = AddPanel(&form, Rect(10, 10, 50, 40));  // 40 by 30
@@ -164,22 +151,6 @@ TEST(TPanel, BorderStyleSingleAddsAWindowBorder) {
   panel->SetBorderStyle(bsSingle);
   EXPECT_TRUE(win::GetWindowLongA(panel->Handle(), win::GWL_STYLE) & win::WS_BORDER);
   EXPECT_EQ(panel->ClientWidth(), 38);
-}
-
-TEST(TPanel, ResizingWithoutFullRepaintRepaintsTheFrameAtTheNewEdges) {
-  TTextForm form;
-  TPanel* panel = AddPanel(&form, Rect(0, 0, 40, 30));
-  panel->SetFullRepaint(false);
-  panel->SetColor(clYellow);
-  form.Show();
-  Pump();
-  panel->SetWidth(60);
-  Pump();
-  EXPECT_EQ(PixelAt(panel, 59, 10), ColorToRGB(clBtnShadow));
-  EXPECT_EQ(PixelAt(panel, 39, 10), clYellow);  // where the old edge was
-  panel->SetHeight(20);
-  Pump();
-  EXPECT_EQ(PixelAt(panel, 10, 19), ColorToRGB(clBtnShadow));
 }
 
 // ---- TImage ----

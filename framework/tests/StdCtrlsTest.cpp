@@ -98,7 +98,7 @@ TEST(TLabel, WordWrapBreaksAtBlanksWithinTheWidthAndAutoSizeGrowsDown) {
   form.Show();
   Pump();
   // Three lines of three characters.
-  EXPECT_EQ(BoundsOfColor(&form, clBlack, Rect(0, 0, 120, 80)).right <= 18, true);
+  EXPECT_LE(BoundsOfColor(&form, clBlack, Rect(0, 0, 120, 80)).right, 18);
   EXPECT_GT(CountOfColor(&form, clBlack, Rect(0, 24, 18, 36)), 0);
   EXPECT_EQ(CountOfColor(&form, clBlack, Rect(0, 36, 120, 80)), 0);
 
