@@ -46,11 +46,11 @@ struct ButtonDrawing : ::testing::Test {
     Pump();
   }
   // Draws the button over white and answers the message's result.
-  win::LRESULT Draw(win::UINT state = 0, TColor background = clWhite) {
+  win::LRESULT Draw(win::UINT state = 0, TColor background = clWhite, win::UINT message = CN_DRAWITEM) {
     Fill(&target, 20, 16, background);
     win::DRAWITEMSTRUCT item{win::ODT_BUTTON, 0,      0, win::ODA_DRAWENTIRE, state, button->Handle(),
                              target.Canvas()->Handle(), Rect(0, 0, 20, 16), 0};
-    return button->Perform(CN_DRAWITEM, 0, reinterpret_cast<win::LPARAM>(&item));
+    return button->Perform(message, 0, reinterpret_cast<win::LPARAM>(&item));
   }
   TColor At(int x, int y) { return target.Canvas()->Pixels(x, y); }
   size_t Count(TColor color) {
@@ -135,6 +135,9 @@ TEST_F(ButtonDrawing, TheUpImageIsCentredAndNothingElseIsDrawn) {
   EXPECT_EQ(At(15, 13), clRed);
   EXPECT_EQ(Count(clRed), 144u);
   EXPECT_EQ(Count(clWhite), 20u * 16u - 144u);
+  // The parent's own message, sent to the button, draws the same.
+  EXPECT_EQ(Draw(0, clWhite, win::WM_DRAWITEM), 1);
+  EXPECT_EQ(Count(clRed), 144u);
 }
 
 TEST_F(ButtonDrawing, APressWithoutADownImageShiftsTheUpImage) {
