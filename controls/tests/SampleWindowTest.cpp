@@ -108,7 +108,8 @@ class TSampleForm : public TSkinForm {
     // the skin, its thumb without the slider's colour; then the shape.
     Volume->SetTickStyle(tsNone);
     Volume->SetTransparent(true);
-    Volume->Button()->Picture()->Bitmap()->SetTransparentColor(Volume->Color());
+    Volume->ButtonImage()->SetTransparentColor(Volume->Color());
+    Volume->ButtonImage()->SetTransparent(true);
     Volume->Button()->SetTransparent(true);
     Volume->SetPosition(500);
     HandleNeeded();
