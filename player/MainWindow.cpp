@@ -1,6 +1,7 @@
 #include "player/MainWindow.h"
 
 #include "framework/Classes.h"
+#include "framework/Exceptions.h"
 #include "platform/Messages.h"
 #include "platform/Window.h"
 #include "player/PinHost.h"
