@@ -9,6 +9,7 @@
 #include "framework/Exceptions.h"
 #include "framework/Format.h"
 #include "framework/Forms.h"
+#include "framework/Menus.h"
 #include "framework/SysUtils.h"
 #include "platform/DeviceContext.h"
 #include "platform/Drawing.h"
@@ -45,6 +46,9 @@ bool Intersects(const TRect& a, const TRect& b) {
 }
 
 TPoint PointOf(win::LPARAM lParam) { return Point(win::GET_X_LPARAM(lParam), win::GET_Y_LPARAM(lParam)); }
+
+// The point of a context menu asked for by the menu key rather than the mouse.
+bool IsKeyboardPoint(const TPoint& point) { return point.x == -1 && point.y == -1; }
 
 win::LPARAM PackPoint(int x, int y) { return win::MAKELPARAM(static_cast<win::WORD>(x), static_cast<win::WORD>(y)); }
 
@@ -373,6 +377,7 @@ void TControl::Dispatch(TMessage& Message) {
     case win::WM_MBUTTONUP: WMMButtonUp(Message); break;
     case win::WM_MOUSEMOVE: WMMouseMove(Message); break;
     case win::WM_CANCELMODE: WMCancelMode(Message); break;
+    case win::WM_CONTEXTMENU: WMContextMenu(Message); break;
     case CM_ENABLEDCHANGED: CMEnabledChanged(Message); break;
     case CM_VISIBLECHANGED: CMVisibleChanged(Message); break;
     case CM_COLORCHANGED: CMColorChanged(Message); break;
@@ -449,7 +454,11 @@ void TControl::WMLButtonUp(TMessage& Message) {
 
 void TControl::WMRButtonDown(TMessage& Message) { DoMouseDown(Message, mbRight, {}); }
 
-void TControl::WMRButtonUp(TMessage& Message) { DoMouseUp(Message, mbRight); }
+// The platform's answer to a right release is the request for the context menu.
+void TControl::WMRButtonUp(TMessage& Message) {
+  DoMouseUp(Message, mbRight);
+  DefaultHandler(Message);
+}
 
 void TControl::WMMButtonDown(TMessage& Message) { DoMouseDown(Message, mbMiddle, {}); }
 
@@ -459,6 +468,19 @@ void TControl::WMMouseMove(TMessage& Message) {
   if (controlStyle_.Contains(csNoStdEvents)) return;
   const TPoint point = PointOf(Message.LParam);
   MouseMove(KeysToShiftState(Message.WParam), point.x, point.y);
+}
+
+void TControl::WMContextMenu(TMessage& Message) {
+  if (Message.Result != 0) return;
+  if (popupMenu_ && popupMenu_->AutoPopup) {
+    TPoint point = PointOf(Message.LParam);
+    if (IsKeyboardPoint(point)) point = ClientToScreen(Point(0, 0));
+    popupMenu_->PopupComponent = this;
+    popupMenu_->Popup(point.x, point.y);
+    Message.Result = 1;
+    return;
+  }
+  DefaultHandler(Message);
 }
 
 // A press that another window's mode interrupts makes no click.
@@ -950,7 +972,12 @@ void TWinControl::DefaultHandler(TMessage& Message) {
 }
 
 void TWinControl::WndProc(TMessage& Message) {
-  if (Message.Msg >= win::WM_MOUSEFIRST && Message.Msg < win::WM_MOUSEWHEEL && IsControlMouseMsg(Message)) return;
+  if (Message.Msg >= win::WM_MOUSEFIRST && Message.Msg < win::WM_MOUSEWHEEL && IsControlMouseMsg(Message)) {
+    // The window still gives its platform answer, such as the context menu
+    // request of a right release over a graphic child.
+    if (Message.Result == 0) DefaultHandler(Message);
+    return;
+  }
   TControl::WndProc(Message);
 }
 
@@ -989,6 +1016,18 @@ void TWinControl::Dispatch(TMessage& Message) {
     case win::WM_DRAWITEM: WMDrawItem(Message); break;
     default: TControl::Dispatch(Message); break;
   }
+}
+
+void TWinControl::WMContextMenu(TMessage& Message) {
+  if (Message.Result != 0) return;
+  const TPoint point = PointOf(Message.LParam);
+  if (!IsKeyboardPoint(point)) {
+    if (TControl* control = ControlAtPos(ScreenToClient(point), false)) {
+      Message.Result = control->Perform(win::WM_CONTEXTMENU, Message.WParam, Message.LParam);
+      if (Message.Result != 0) return;
+    }
+  }
+  TControl::WMContextMenu(Message);
 }
 
 void TWinControl::Loaded() {

@@ -310,6 +310,10 @@ class TControl : public TComponent {
   virtual void WMMButtonUp(TMessage& Message);
   virtual void WMMouseMove(TMessage& Message);
   virtual void WMCancelMode(TMessage& Message);
+  // Shows the popup menu at the message's point on the screen (the
+  // control's top-left corner for the menu key's -1, -1), else passes the
+  // request on to the parent.
+  virtual void WMContextMenu(TMessage& Message);
   virtual void CMEnabledChanged(TMessage& Message);
   virtual void CMVisibleChanged(TMessage& Message);
   virtual void CMColorChanged(TMessage& Message);
@@ -511,6 +515,8 @@ class TWinControl : public TControl {
   // CN_COMMAND and CN_DRAWITEM.
   virtual void WMCommand(TMessage& Message);
   virtual void WMDrawItem(TMessage& Message);
+  // A graphic child under the point shows its own menu first.
+  void WMContextMenu(TMessage& Message) override;
   void CMEnabledChanged(TMessage& Message) override;
   void CMVisibleChanged(TMessage& Message) override;
   void CMColorChanged(TMessage& Message) override;

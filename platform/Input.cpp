@@ -402,6 +402,22 @@ LRESULT DefaultMouseActivate(HWND hwnd, WPARAM wParam, LPARAM lParam) {
   return MA_ACTIVATE;
 }
 
+void DefaultRightButtonUp(HWND hwnd, LPARAM lParam) {
+  POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  if (!ClientToScreen(hwnd, &point)) return;
+  SendMessageA(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y)));
+}
+
+void DefaultContextMenu(HWND hwnd, WPARAM wParam, LPARAM lParam) {
+  HWND parent{};
+  {
+    std::lock_guard lock(KernelMutex());
+    const Window* w = LiveWindowLocked(hwnd);
+    if (w && (w->style & WS_CHILD) && IsChildWindow(*w)) parent = w->parent->handle;
+  }
+  if (parent) SendMessageA(parent, WM_CONTEXTMENU, wParam, lParam);
+}
+
 void FocusOnActivation(HWND hwnd, WPARAM wParam) {
   if (LOWORD(wParam) == WA_INACTIVE) return;
   {

@@ -170,6 +170,11 @@ LRESULT DefaultHitTest(HWND hwnd, LPARAM lParam);
 LRESULT DefaultSetCursor(HWND hwnd, WPARAM wParam, LPARAM lParam);
 // DefWindowProc's WM_MOUSEACTIVATE: a child's parent decides first, else MA_ACTIVATE.
 LRESULT DefaultMouseActivate(HWND hwnd, WPARAM wParam, LPARAM lParam);
+// DefWindowProc's WM_RBUTTONUP: asks the window for its context menu
+// (WM_CONTEXTMENU with the point on the screen).
+void DefaultRightButtonUp(HWND hwnd, LPARAM lParam);
+// DefWindowProc's WM_CONTEXTMENU: a child hands the request to its parent.
+void DefaultContextMenu(HWND hwnd, WPARAM wParam, LPARAM lParam);
 // DefWindowProc's WM_ACTIVATE: a window becoming active takes the focus
 // unless it already holds it in one of its children.
 void FocusOnActivation(HWND hwnd, WPARAM wParam);

@@ -789,6 +789,12 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       return detail::DefaultSetCursor(hwnd, wParam, lParam);
     case WM_MOUSEACTIVATE:
       return detail::DefaultMouseActivate(hwnd, wParam, lParam);
+    case WM_RBUTTONUP:
+      detail::DefaultRightButtonUp(hwnd, lParam);
+      return 0;
+    case WM_CONTEXTMENU:
+      detail::DefaultContextMenu(hwnd, wParam, lParam);
+      return 0;
     case WM_ACTIVATE:
       detail::FocusOnActivation(hwnd, wParam);
       return 0;

@@ -14,6 +14,7 @@
 #include "framework/tests/ControlsTestSupport.h"
 #include "platform/Raster.h"
 #include "platform/Input.h"
+#include "platform/Menus.h"
 #include "platform/Window.h"
 
 using controlstest::At;
@@ -495,6 +496,41 @@ TEST_F(ControlsMouse, AnExceptionOfAHandlerGoesToTheApplication) {
   Send(win::WM_LBUTTONDOWN, win::MK_LBUTTON, 15, 15);
   Send(win::WM_LBUTTONUP, 0, 15, 15);
   EXPECT_EQ(reported, "broken");
+}
+
+// A right release shows the popup menu of the control under it, else of
+// the nearest parent that has one; the chosen item tells which menu showed.
+TEST_F(ControlsMouse, ARightReleaseShowsThePopupMenuOfTheControlOrItsParent) {
+  std::vector<std::string> clicked;
+  const auto menuWithItem = [&](const char* caption) {
+    auto* menu = new TPopupMenu(&form);
+    auto* item = new TMenuItem(menu);
+    item->SetCaption(caption);
+    item->OnClick = [&clicked, caption](TObject*) { clicked.push_back(caption); };
+    menu->Items()->Add(item);
+    return menu;
+  };
+  TPopupMenu* formMenu = menuWithItem("Form");
+  TPopupMenu* childMenu = menuWithItem("Child");
+  form.SetPopupMenu(formMenu);
+  child->SetPopupMenu(childMenu);
+  auto* windowed = new THollowControl(&form);
+  windowed->SetBounds(60, 10, 20, 20);
+  windowed->SetParent(&form);
+
+  win::test::QueueMenuChoice(std::vector<std::string>{"Child"});
+  Send(win::WM_RBUTTONUP, 0, 15, 15);  // over the child
+  EXPECT_EQ(childMenu->PopupComponent, child);
+  win::test::QueueMenuChoice(std::vector<std::string>{"Form"});
+  Send(win::WM_RBUTTONUP, 0, 40, 40);  // over the child above, which has no menu
+  win::test::QueueMenuChoice(std::vector<std::string>{"Form"});
+  win::SendMessageA(windowed->Handle(), win::WM_RBUTTONUP, 0, At(5, 5));  // a windowed child without one
+  EXPECT_EQ(formMenu->PopupComponent, &form);
+  childMenu->AutoPopup = false;  // the child's menu stays down: the request goes on to the form
+  win::test::QueueMenuChoice(std::vector<std::string>{"Form"});
+  Send(win::WM_RBUTTONUP, 0, 15, 15);
+  EXPECT_EQ(clicked, (std::vector<std::string>{"Child", "Form", "Form", "Form"}));
+  EXPECT_EQ(win::test::PendingMenuChoices(), 0u);
 }
 
 // ---- windows ----
