@@ -7,6 +7,7 @@
 #include "framework/SysUtils.h"
 #include "platform/Clock.h"
 #include "platform/Com.h"
+#include "platform/Desktop.h"
 #include "platform/Errors.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
@@ -188,6 +189,11 @@ bool Scenario::RunLine(const std::string& text) {
     const win::LONG ms = ParseLength(rest, -1);
     if (ms < 0) return Fail("wait needs a time (m:ss or milliseconds)");
     Wait(static_cast<win::DWORD>(ms));
+  } else if (command == "snapshot" && !rest.empty()) {
+    const std::string path = rest[0] == '/' ? rest : folder_ + "/" + rest;
+    win::test::PaintPending();
+    if (!win::test::SaveDesktopPng(path)) return Fail("cannot write the snapshot " + path);
+    out_("snapshot written: " + path);
   } else if (command == "print") {
     for (const std::string& state : player_.Describe()) out_("  " + state);
   } else if (command == "quit") {

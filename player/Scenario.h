@@ -16,6 +16,7 @@
 //   post EVENT PARAM                               a notification to every registered window
 //   wait TIME                                      let the player run (messages, timers, playback)
 //   print                                          the player's state
+//   snapshot FILE                                  the screen as a PNG file (a host path)
 //   quit                                           the player closes
 #pragma once
 

@@ -9,6 +9,7 @@
 #include "platform/Com.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
+#include "player/MainWindow.h"
 #include "player/PluginLoader.h"
 #include "player/Scenario.h"
 #include "player/tests/Fixture.h"
@@ -87,6 +88,28 @@ TEST_F(KoruScenario, WaitsMoveTheClock) {
   const win::ULONGLONG before = win::GetTickCount64();
   ASSERT_TRUE(scenario_->RunLine("wait 1:05"));
   EXPECT_EQ(win::GetTickCount64() - before, 65000u);
+}
+
+// The main window shows the track, the time and the state in its labels,
+// and a snapshot puts it on the screen's picture.
+TEST_F(KoruScenario, TheMainWindowShowsThePlayerAndASnapshotIsWritten) {
+  ASSERT_TRUE(scenario_->RunLine("add " + Write("a.trk", "[Track]\r\nTitle=Alpha\r\nLength=0:05\r\n")));
+  ASSERT_TRUE(scenario_->RunLine("play"));
+  ASSERT_TRUE(scenario_->RunLine("wait 2000"));
+  const TFormKORU* form = koru_->player().Form();
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->LabelTitle->Caption(), "001 Alpha");
+  EXPECT_EQ(form->LabelTime->Caption(), "00:02 / 00:05");
+  EXPECT_EQ(form->LabelState->Caption(), "playing");
+  EXPECT_EQ(form->PanelLyrics->Caption(), "Alpha");  // a track without lyrics shows its title
+
+  const std::string png = folder_ / "screen.png";
+  ASSERT_TRUE(scenario_->RunLine("snapshot " + png));
+  std::ifstream file(png, std::ios::binary);
+  char signature[8] = {};
+  file.read(signature, sizeof signature);
+  EXPECT_EQ(std::string(signature + 1, 3), "PNG");
+  EXPECT_FALSE(scenario_->RunLine("snapshot /no/such/folder/screen.png"));
 }
 
 TEST(KoruProgram, RunsTheDemoAndPrintsWhatHappens) {
