@@ -103,15 +103,7 @@ void ktvButton::SetDisableIndex(int Value) { Change(disableIndex_, Value); }
 void ktvButton::SetFlat(bool Value) { Change(flat_, Value); }
 
 void ktvButton::SetTransparent(bool Value) {
-  if (Value != Transparent()) {
-    TControlStyle style = ControlStyle();
-    if (Value)
-      style.Exclude(csOpaque);
-    else
-      style.Include(csOpaque);
-    SetControlStyle(style);
-    if (HandleAllocated()) RecreateWnd();
-  }
+  if (SetOpaque(!Value) && HandleAllocated()) RecreateWnd();
   UpdateGlyph();
   Invalidate();
 }

@@ -57,14 +57,7 @@ void ktvPanel::SetImage(TBitmap* Value) {
 }
 
 void ktvPanel::SetTransparent(bool Value) {
-  if (Value == Transparent()) return;
-  TControlStyle style = ControlStyle();
-  if (Value)
-    style.Exclude(csOpaque);
-  else
-    style.Include(csOpaque);
-  SetControlStyle(style);
-  if (!HandleAllocated()) return;
+  if (!SetOpaque(!Value) || !HandleAllocated()) return;
   RecreateWnd();
   Invalidate();
   Update();

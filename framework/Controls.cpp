@@ -260,6 +260,15 @@ void TControl::SetParentShowHint(bool Value) {
   if (Value && parent_) Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
 }
 
+bool TControl::SetOpaque(bool Opaque) {
+  if (Opaque == controlStyle_.Contains(csOpaque)) return false;
+  if (Opaque)
+    controlStyle_.Include(csOpaque);
+  else
+    controlStyle_.Exclude(csOpaque);
+  return true;
+}
+
 void TControl::SetAutoSize(bool Value) {
   if (Value == autoSize_) return;
   autoSize_ = Value;
@@ -1335,18 +1344,7 @@ void TGraphicControl::Dispatch(TMessage& Message) {
 
 void TGraphicControl::WMPaint(TMessage& Message) {
   const auto dc = reinterpret_cast<win::HDC>(Message.WParam);
-  if (!dc) return;
-  canvas_->Lock();
-  canvas_->SetHandle(dc);
-  try {
-    Paint();
-  } catch (...) {
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
-    throw;
-  }
-  canvas_->SetHandle(nullptr);
-  canvas_->Unlock();
+  if (dc) PaintOnCanvas(*canvas_, dc, [this] { Paint(); });
 }
 
 TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner), canvas_(std::make_unique<TCanvas>()) {}
@@ -1356,15 +1354,19 @@ TCustomControl::~TCustomControl() = default;
 void TCustomControl::Paint() {}
 
 void TCustomControl::PaintWindow(win::HDC DC) {
-  canvas_->Lock();
-  canvas_->SetHandle(DC);
+  PaintOnCanvas(*canvas_, DC, [this] { Paint(); });
+}
+
+void PaintOnCanvas(TCanvas& Canvas, win::HDC DC, const std::function<void()>& Paint) {
+  Canvas.Lock();
+  Canvas.SetHandle(DC);
   try {
     Paint();
   } catch (...) {
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
+    Canvas.SetHandle(nullptr);
+    Canvas.Unlock();
     throw;
   }
-  canvas_->SetHandle(nullptr);
-  canvas_->Unlock();
+  Canvas.SetHandle(nullptr);
+  Canvas.Unlock();
 }

@@ -140,6 +140,10 @@ TControl* GetCaptureControl();
 // The form a control lies on (the form itself for a form), or null.
 TCustomForm* GetParentForm(TControl* Control);
 
+// Runs Paint with the canvas bound to the device context, and unbinds it
+// whatever Paint does.
+void PaintOnCanvas(TCanvas& Canvas, win::HDC DC, const std::function<void()>& Paint);
+
 // ---- TControl ----------------------------------------------------------------------
 
 class TControl : public TComponent {
@@ -236,6 +240,8 @@ class TControl : public TComponent {
 
   TControlStyle ControlStyle() const { return controlStyle_; }
   void SetControlStyle(TControlStyle Value) { controlStyle_ = Value; }
+  // Includes or excludes csOpaque; false when the style already said so.
+  bool SetOpaque(bool Opaque);
   TControlState ControlState() const { return controlState_; }
   void SetControlState(TControlState Value) { controlState_ = Value; }
 

@@ -257,13 +257,8 @@ void TImage::PictureChanged(TObject*) {
 }
 
 void TImage::UpdateOpacity() {
-  TControlStyle style = ControlStyle();
   const TGraphic* graphic = picture_->Graphic();
   const TRect dest = DestRect();
   const bool covers = dest.left <= 0 && dest.top <= 0 && dest.right >= Width() && dest.bottom >= Height();
-  if (graphic && !graphic->Empty() && !graphic->Transparent() && covers)
-    style.Include(csOpaque);
-  else
-    style.Exclude(csOpaque);
-  SetControlStyle(style);
+  SetOpaque(graphic && !graphic->Empty() && !graphic->Transparent() && covers);
 }

@@ -128,17 +128,7 @@ void TCustomForm::Loaded() {
 }
 
 void TCustomForm::PaintWindow(win::HDC DC) {
-  canvas_->Lock();
-  canvas_->SetHandle(DC);
-  try {
-    Paint();
-  } catch (...) {
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
-    throw;
-  }
-  canvas_->SetHandle(nullptr);
-  canvas_->Unlock();
+  PaintOnCanvas(*canvas_, DC, [this] { Paint(); });
 }
 
 void TCustomForm::Paint() {

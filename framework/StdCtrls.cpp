@@ -36,14 +36,7 @@ void TCustomLabel::SetShowAccelChar(bool Value) {
 }
 
 void TCustomLabel::SetTransparent(bool Value) {
-  if (Value == Transparent()) return;
-  TControlStyle style = ControlStyle();
-  if (Value)
-    style.Exclude(csOpaque);
-  else
-    style.Include(csOpaque);
-  SetControlStyle(style);
-  Invalidate();
+  if (SetOpaque(!Value)) Invalidate();
 }
 
 void TCustomLabel::SetFocusControl(TWinControl* Value) {
