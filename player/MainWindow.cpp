@@ -2,6 +2,7 @@
 
 #include "framework/Classes.h"
 #include "framework/Exceptions.h"
+#include "hostlink/Koru.h"
 #include "platform/Messages.h"
 #include "platform/Window.h"
 #include "player/PinHost.h"
@@ -20,23 +21,6 @@ TLabel* AddLabel(TComponentLoader& Loader, TFormKORU* Form, const char* Name, in
   label->SetAutoSize(false);
   label->SetCaption("");
   return label;
-}
-
-// A font record of the player on a framework font.
-void ApplyFontRecord(TFont& Font, const koru::FontRecord& Record) {
-  Font.SetName(Record.name);
-  Font.SetCharset(static_cast<TFontCharset>(Record.charset));
-  if (Record.size < 0)
-    Font.SetHeight(Record.size);
-  else
-    Font.SetSize(Record.size);
-  TFontStyles styles;
-  if (Record.style & koru::kStyleBold) styles.Include(fsBold);
-  if (Record.style & koru::kStyleItalic) styles.Include(fsItalic);
-  if (Record.style & koru::kStyleUnderline) styles.Include(fsUnderline);
-  if (Record.style & koru::kStyleStrikeOut) styles.Include(fsStrikeOut);
-  Font.SetStyle(styles);
-  Font.SetColor(static_cast<TColor>(Record.color));
 }
 
 }  // namespace
@@ -159,5 +143,6 @@ void TFormKORU::ShowPlayerTexts() {
   const koru::TextRecord lyrics = player_.DisplayText();
   if (PanelLyrics->Caption() != lyrics.text) PanelLyrics->SetCaption(lyrics.text);
   PanelLyrics->SetColor(static_cast<TColor>(lyrics.backColor));
-  ApplyFontRecord(*PanelLyrics->Font(), lyrics.font);
+  const koru::FontRecord& font = lyrics.font;
+  ApplyPlayerFont(*PanelLyrics->Font(), font.name, font.charset, font.size, font.style, font.color);
 }
