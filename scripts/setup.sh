@@ -11,6 +11,7 @@ packages=(
   libpixman-1-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   libpng-dev
+  ccache
   libgif-dev  # the GIF benchmark's and comparison tests' yardstick only
 )
 
