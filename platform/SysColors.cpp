@@ -14,7 +14,7 @@ constexpr int kColorCount = COLOR_MENUBAR + 1;
 // The classic standard scheme; index 25 has no colour.
 constexpr std::array<std::optional<COLORREF>, kColorCount> kColors = {
     RGB(192, 192, 192),  // COLOR_SCROLLBAR
-    RGB(0, 128, 128),    // COLOR_BACKGROUND
+    RGB(58, 110, 165),   // COLOR_BACKGROUND: a blue no skin uses, so that holes show
     RGB(0, 0, 128),      // COLOR_ACTIVECAPTION
     RGB(128, 128, 128),  // COLOR_INACTIVECAPTION
     RGB(192, 192, 192),  // COLOR_MENU
