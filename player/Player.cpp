@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/Application.h"
 #include "framework/SysUtils.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
@@ -123,6 +124,9 @@ bool Player::Start() {
     tools_ = settings_.Tools();
   }
   if (RegisterPlayerPath(exePath_) != win::ERROR_SUCCESS) Report("could not register the player's path");
+  // The player is a framework program: plug-ins built on the framework
+  // reach its application object.
+  if (!Application) application_ = std::make_unique<TApplication>(nullptr);
   window_ = std::make_unique<TFormKORU>(nullptr, *this);
   if (!window_->Open(state_.left, state_.top, options_.width, options_.height, visible_, options_.tickMs)) {
     window_.reset();
@@ -167,6 +171,7 @@ void Player::Quit() {
     mainWindow_ = nullptr;
   }
   window_->Shut();
+  application_.reset();
   win::PostQuitMessage(0);
   Report("KORU closed");
 }

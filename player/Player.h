@@ -29,6 +29,7 @@
 #include "player/Settings.h"
 #include "player/Track.h"
 
+class TApplication;
 class TFormKORU;
 
 namespace koru {
@@ -360,6 +361,7 @@ class Player {
   std::mt19937 random_;
   bool running_ = false;
   win::DWORD classCookie_ = 0;
+  std::unique_ptr<TApplication> application_;  // when the program has none of its own
   std::unique_ptr<TFormKORU> window_;
   win::HWND mainWindow_{};  // the window's handle for other threads, while the player runs
   std::unique_ptr<PluginLoader> plugins_;
