@@ -9,6 +9,8 @@
 #include "platform/Com.h"
 #include "platform/Desktop.h"
 #include "platform/Errors.h"
+#include "platform/Input.h"
+#include "platform/Menus.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -41,6 +43,40 @@ bool ParseFlag(const std::string& text, bool& on) {
 
 std::string ResultText(win::HRESULT result) { return FormatC("0x%08X", {static_cast<win::DWORD>(result)}); }
 
+bool ParseButton(const std::string& text, win::test::MouseButton& button) {
+  const std::string t = LowerCase(Trim(text));
+  if (t.empty() || t == "left") {
+    button = win::test::MouseButton::Left;
+  } else if (t == "right") {
+    button = win::test::MouseButton::Right;
+  } else if (t == "middle") {
+    button = win::test::MouseButton::Middle;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// The words after the first `skip` of a line, each a file name.
+std::vector<std::string> WordsAfter(const std::string& rest, int skip) {
+  std::istringstream words(rest);
+  std::vector<std::string> result;
+  std::string word;
+  for (int i = 0; words >> word; ++i)
+    if (i >= skip) result.push_back(word);
+  return result;
+}
+
+// "A/B/C" as the captions from the top menu down.
+std::vector<std::string> CaptionPath(const std::string& path) {
+  std::vector<std::string> captions;
+  size_t start = 0;
+  for (size_t slash; (slash = path.find('/', start)) != std::string::npos; start = slash + 1)
+    captions.push_back(path.substr(start, slash - start));
+  captions.push_back(path.substr(start));
+  return captions;
+}
+
 }  // namespace
 
 Scenario::Scenario(Player& player, std::function<void(const std::string&)> out, bool manualClock, win::UINT tickMs)
@@ -67,7 +103,7 @@ bool Scenario::RunFile(const std::string& hostPath) {
   while (!quit_ && std::getline(file, line)) {
     ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!RunLine(line)) return Fail(FormatC("line %d of %s", {number, hostPath}));
+    if (!RunLine(win::Utf8ToAnsi(line))) return Fail(FormatC("line %d of %s", {number, hostPath}));
   }
   return true;
 }
@@ -101,6 +137,40 @@ void Scenario::Wait(win::DWORD ms) {
     win::MsgWaitForMultipleObjects(0, nullptr, win::FALSE, static_cast<win::DWORD>(deadline - now), win::QS_ALLINPUT);
     pump();
   }
+}
+
+bool Scenario::Drag(const std::string& rest) {
+  std::istringstream words(rest);
+  std::string x1, y1, x2, y2, buttonName;
+  words >> x1 >> y1 >> x2 >> y2 >> buttonName;
+  win::LONG fromX = 0, fromY = 0, toX = 0, toY = 0;
+  win::test::MouseButton button{};
+  if (!ParseNumber(x1, fromX) || !ParseNumber(y1, fromY) || !ParseNumber(x2, toX) || !ParseNumber(y2, toY) ||
+      !ParseButton(buttonName, button))
+    return false;
+  win::test::MoveMouse({fromX, fromY});
+  win::test::PressMouse(button);
+  Wait(0);
+  // In steps of a few pixels, as a hand moves.
+  const int steps = std::max<int>(1, std::max(std::abs(toX - fromX), std::abs(toY - fromY)) / 8);
+  for (int i = 1; i <= steps; ++i) {
+    win::test::MoveMouse({fromX + (toX - fromX) * i / steps, fromY + (toY - fromY) * i / steps});
+    Wait(0);
+  }
+  win::test::ReleaseMouse(button);
+  Wait(0);
+  return true;
+}
+
+bool Scenario::Drop(win::POINT at, const std::vector<std::string>& names) {
+  std::vector<std::string> paths;
+  for (const std::string& name : names) paths.push_back(WindowsPath(name, folder_));
+  std::vector<const char*> files;
+  for (const std::string& path : paths) files.push_back(path.c_str());
+  if (!win::test::DropFiles(at, files.data(), static_cast<int>(files.size())))
+    return Fail(FormatC("no window takes files at %d, %d", {at.x, at.y}));
+  Wait(0);
+  return true;
 }
 
 bool Scenario::RunLine(const std::string& text) {
@@ -183,6 +253,15 @@ bool Scenario::RunLine(const std::string& text) {
     if (!player_.Plugins().Load(path)) return Fail(FormatC("cannot load %s (error %d)", {path, win::GetLastError()}));
   } else if (command == "end-plugins") {
     player_.Plugins().EndAll();
+  } else if (command == "drag" && Drag(rest)) {
+  } else if (command == "rclick" && ParseNumber(first, number) && ParseNumber(second, other)) {
+    win::test::Click({number, other}, win::test::MouseButton::Right);
+    Wait(0);
+  } else if (command == "choose" && !rest.empty()) {
+    win::test::QueueMenuChoice(CaptionPath(rest));
+  } else if (command == "drop" && ParseNumber(first, number) && ParseNumber(second, other) &&
+             !WordsAfter(rest, 2).empty()) {
+    return Drop({number, other}, WordsAfter(rest, 2));
   } else if (command == "post" && ParseNumber(first, number) && ParseNumber(second, other)) {
     player_.NotifyPlugins(static_cast<win::DWORD>(number), other);
   } else if (command == "wait" && !rest.empty()) {

@@ -1,6 +1,7 @@
-// Scenario files for the koru program: one command a line, blank lines and
-// lines starting with '#' skipped. File names are host paths (relative ones
-// taken from the scenario file's folder) or Windows paths ("C:\...").
+// Scenario files for the koru program: UTF-8 text, one command a line, blank
+// lines and lines starting with '#' skipped. File names are host paths
+// (relative ones taken from the scenario file's folder) or Windows paths
+// ("C:\..."). Points are screen coordinates.
 //
 //   play | pause | stop | next | back | eject      transport
 //   ff on|off | rewind on|off                      seeking
@@ -13,6 +14,11 @@
 //   menus                                          show menu 0x4000 and the tool menu
 //   add FILE | load FILE | save FILE | new         the play list
 //   design FILE | plugin FILE | end-plugins        designs | plug-ins
+//   drag X1 Y1 X2 Y2 [left|right|middle]          press, move and release the mouse
+//   rclick X Y                                     a right click: the window's popup menu
+//   choose CAPTION/CAPTION...                      the item the next menu shown picks, by
+//                                                  its captions from the top (before rclick)
+//   drop X Y FILE...                               files dropped at the point
 //   post EVENT PARAM                               a notification to every registered window
 //   wait TIME                                      let the player run (messages, timers, playback)
 //   print                                          the player's state
@@ -22,6 +28,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/Types.h"
 
@@ -50,6 +57,8 @@ class Scenario {
 
  private:
   bool Fail(const std::string& message);
+  bool Drag(const std::string& rest);
+  bool Drop(win::POINT at, const std::vector<std::string>& names);
 
   Player& player_;
   std::function<void(const std::string&)> out_;
