@@ -1,0 +1,16 @@
+# Writes OUTPUT, a C++ file holding each bitmap file of FOLDER as a byte array in a
+# table of (name, bytes, size), so that the artwork is part of the library.
+file(GLOB FILES ${FOLDER}/*.bmp)
+set(body "// Generated from the artwork files of resources/; do not edit.\n#include \"resources/Artwork.h\"\n\nnamespace {\n")
+set(table "")
+set(index 0)
+foreach(file IN LISTS FILES)
+  get_filename_component(name ${file} NAME)
+  file(READ ${file} hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(APPEND body "const unsigned char data${index}[] = {${bytes}};\n")
+  string(APPEND table "    {\"${name}\", data${index}, sizeof data${index}},\n")
+  math(EXPR index "${index} + 1")
+endforeach()
+string(APPEND body "}  // namespace\n\nconst ArtworkFile kArtworkFiles[] = {\n${table}};\nconst int kArtworkFileCount = ${index};\n")
+file(WRITE ${OUTPUT} "${body}")
