@@ -254,8 +254,9 @@ bool Scenario::RunLine(const std::string& text) {
   } else if (command == "end-plugins") {
     player_.Plugins().EndAll();
   } else if (command == "drag" && Drag(rest)) {
-  } else if (command == "rclick" && ParseNumber(first, number) && ParseNumber(second, other)) {
-    win::test::Click({number, other}, win::test::MouseButton::Right);
+  } else if ((command == "lclick" || command == "rclick") && ParseNumber(first, number) &&
+             ParseNumber(second, other)) {
+    win::test::Click({number, other}, command == "lclick" ? win::test::MouseButton::Left : win::test::MouseButton::Right);
     Wait(0);
   } else if (command == "choose" && !rest.empty()) {
     win::test::QueueMenuChoice(CaptionPath(rest));
@@ -269,7 +270,7 @@ bool Scenario::RunLine(const std::string& text) {
     if (ms < 0) return Fail("wait needs a time (m:ss or milliseconds)");
     Wait(static_cast<win::DWORD>(ms));
   } else if (command == "snapshot" && !rest.empty()) {
-    const std::string path = rest[0] == '/' ? rest : folder_ + "/" + rest;
+    const std::string path = rest[0] == '/' ? rest : (snapshotFolder_.empty() ? folder_ : snapshotFolder_) + "/" + rest;
     win::test::PaintPending();
     if (!win::test::SaveDesktopPng(path)) return Fail("cannot write the snapshot " + path);
     out_("snapshot written: " + path);

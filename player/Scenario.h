@@ -15,14 +15,15 @@
 //   add FILE | load FILE | save FILE | new         the play list
 //   design FILE | plugin FILE | end-plugins        designs | plug-ins
 //   drag X1 Y1 X2 Y2 [left|right|middle]          press, move and release the mouse
-//   rclick X Y                                     a right click: the window's popup menu
+//   lclick X Y | rclick X Y                        a left click | a right click (popup menus)
 //   choose CAPTION/CAPTION...                      the item the next menu shown picks, by
 //                                                  its captions from the top (before rclick)
 //   drop X Y FILE...                               files dropped at the point
 //   post EVENT PARAM                               a notification to every registered window
 //   wait TIME                                      let the player run (messages, timers, playback)
 //   print                                          the player's state
-//   snapshot FILE                                  the screen as a PNG file (a host path)
+//   snapshot FILE                                  the screen as a PNG file (a host path;
+//                                                  relative ones in the snapshot folder)
 //   quit                                           the player closes
 #pragma once
 
@@ -51,6 +52,8 @@ class Scenario {
   // Lets the player run for `ms` milliseconds of the platform clock.
   void Wait(win::DWORD ms);
   bool QuitRequested() const { return quit_; }
+  // Where relative snapshot names go; the scenario file's folder when empty.
+  void SetSnapshotFolder(const std::string& hostFolder) { snapshotFolder_ = hostFolder; }
 
   // The Windows path of a name as scenario files and the command line give them.
   static std::string WindowsPath(const std::string& name, const std::string& hostFolder);
@@ -65,6 +68,7 @@ class Scenario {
   bool manualClock_;
   win::UINT tickMs_;
   std::string folder_;  // the host folder relative names are taken from
+  std::string snapshotFolder_;
   bool quit_ = false;
 };
 

@@ -3,17 +3,19 @@
 // follows a scenario file (--scenario) and quits, or runs until its window
 // is closed. Everything that happens is printed, one line at a time.
 //
-//   koru [--manual-clock] [--fresh] [--scenario FILE] [--plugin LIBRARY]... [FILE]...
+//   koru [--manual-clock] [--fresh] [--scenario FILE] [--snapshots DIR] [--plugin LIBRARY]... [FILE]...
 //
 // With --manual-clock the platform clock stands still except when the
 // scenario waits, so a scenario runs at once; with --fresh the player starts
 // from its default settings instead of those it saved last time, so the
-// scenario prints the same on every run.
+// scenario prints the same on every run; --snapshots names the folder for
+// the scenario's snapshots (made when missing).
 #include <unistd.h>
 
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -39,7 +41,9 @@ void Print(const std::string& ansi) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: koru [--manual-clock] [--fresh] [--scenario FILE] [--plugin LIBRARY]... [FILE]...\n");
+  std::fprintf(stderr,
+               "usage: koru [--manual-clock] [--fresh] [--scenario FILE] [--snapshots DIR] [--plugin LIBRARY]... "
+               "[FILE]...\n");
   return 2;
 }
 
@@ -54,6 +58,7 @@ int main(int argc, char** argv) {
   bool manualClock = false;
   bool fresh = false;
   std::string scenarioFile;
+  std::string snapshotFolder;
   std::vector<std::string> plugins;
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
@@ -64,6 +69,8 @@ int main(int argc, char** argv) {
       fresh = true;
     } else if (arg == "--scenario" && i + 1 < argc) {
       scenarioFile = argv[++i];
+    } else if (arg == "--snapshots" && i + 1 < argc) {
+      snapshotFolder = argv[++i];
     } else if (arg == "--plugin" && i + 1 < argc) {
       plugins.push_back(argv[++i]);
     } else if (arg.rfind("--", 0) == 0) {
@@ -85,6 +92,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   koru::Scenario scenario(player, Print, manualClock, options.tickMs);
+  if (!snapshotFolder.empty()) {
+    std::filesystem::create_directories(snapshotFolder);
+    scenario.SetSnapshotFolder(snapshotFolder);
+  }
   const std::string here = CurrentFolder();
   int status = 0;
   for (const std::string& file : files) {
