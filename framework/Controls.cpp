@@ -41,10 +41,6 @@ bool Contains(const TRect& rect, const TPoint& point) {
   return point.x >= rect.left && point.x < rect.right && point.y >= rect.top && point.y < rect.bottom;
 }
 
-bool Intersects(const TRect& a, const TRect& b) {
-  return std::max(a.left, b.left) < std::min(a.right, b.right) && std::max(a.top, b.top) < std::min(a.bottom, b.bottom);
-}
-
 TPoint PointOf(win::LPARAM lParam) { return Point(win::GET_X_LPARAM(lParam), win::GET_Y_LPARAM(lParam)); }
 
 // The point of a context menu asked for by the menu key rather than the mouse.
@@ -1075,13 +1071,13 @@ void TWinControl::PaintWindow(win::HDC DC) {
 
 void TWinControl::PaintControls(win::HDC DC, TControl* First) {
   auto it = First ? std::find(controls_.begin(), controls_.end(), First) : controls_.begin();
-  TRect clip{};
-  win::GetClipBox(DC, &clip);
   const std::vector<TControl*> children(it, controls_.end());
   for (TControl* control : children) {
     if (dynamic_cast<TWinControl*>(control) || !control->Visible()) continue;
+    // Only children the update region reaches: a few changed among many
+    // paint alone.
     const TRect bounds = control->BoundsRect();
-    if (!Intersects(bounds, clip)) continue;
+    if (!win::RectVisible(DC, &bounds)) continue;
     SavedDC saved(DC);
     TPoint origin{};
     win::GetViewportOrgEx(DC, &origin);

@@ -352,6 +352,16 @@ int GetClipBox(HDC dc, LPRECT box) {
   return drawable.Complexity();
 }
 
+BOOL RectVisible(HDC dc, const RECT* rect) {
+  auto context = DCOrFail(dc);
+  if (!context || !rect) return FALSE;
+  const detail::DcState& s = context->state;
+  const int dx = s.viewportOrg.x - s.windowOrg.x;
+  const int dy = s.viewportOrg.y - s.windowOrg.y;
+  const RECT device{rect->left + dx, rect->top + dy, rect->right + dx, rect->bottom + dy};
+  return DrawableDeviceRegion(*context).Overlaps(device) ? TRUE : FALSE;
+}
+
 int GetDeviceCaps(HDC dc, int index) {
   if (!DCOrFail(dc)) return 0;
   SIZE screen = detail::ScreenSize();

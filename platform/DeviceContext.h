@@ -120,6 +120,8 @@ int IntersectClipRect(HDC dc, int left, int top, int right, int bottom);
 int ExcludeClipRect(HDC dc, int left, int top, int right, int bottom);
 // The bounds of the drawable part, in logical coordinates.
 int GetClipBox(HDC dc, LPRECT box);
+// Whether any part of the logical rectangle lies in the DC's clipping region.
+BOOL RectVisible(HDC dc, const RECT* rect);
 
 // The display: 32 bits per pixel, true colour, 96 dots per inch.
 int GetDeviceCaps(HDC dc, int index);
