@@ -180,6 +180,30 @@ TEST_F(Entry, ExitMenuItemMakesThePlayerEndThePlugin) {
   EXPECT_TRUE(player().Notifications().Registrations().empty());
 }
 
+// A person's scenario drives the lozenge in a koru process: the menu docks
+// it, a drag moves the player with it, a dropped design reaches the player.
+TEST_F(Entry, ScenarioCommandsDriveTheLozengeInAKoruProcess) {
+  testsupport::TempDir work;
+  std::ofstream(work / "look.korud") << "[Design]\nName=Look\n";
+  std::ofstream(work / "drive.scn") << "move 100 200\n"
+                                       "choose 表示位置/プレイヤー上\n"
+                                       "rclick 384 359\n"
+                                       "drag 172 145 222 95\n"
+                                       "drop 300 120 look.korud\n"
+                                       "print\n"
+                                       "choose 終了\n"
+                                       "rclick 300 120\n"
+                                       "wait 100\n"
+                                       "print\n";
+  const auto result = testsupport::RunProgram(
+      KORU_PROGRAM, {"--manual-clock", "--fresh", "--plugin", kPluginPath, "--scenario", work / "drive.scn"},
+      work.path());
+  EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+  EXPECT_NE(result.out.find("window: 150, 150, 400 x 120"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("look.korud"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("plug-ins: 0 loaded"), std::string::npos) << result.out;
+}
+
 // A program that loads the library uses any of its components through the
 // palette, without knowing the library at build time.
 TEST(LozengeLibrary, ExportsEveryComponentUnit) {
