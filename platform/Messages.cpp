@@ -285,6 +285,15 @@ void RememberMessage(const MSG& msg) {
   t.lastPos = msg.pt;
 }
 
+// A thread's queue holds at most this many posted messages; posting more
+// fails until it is read, so a flood cannot grow it without bound.
+constexpr size_t kPostedMessageQuota = 10000;
+
+bool QueueFullLocked(const Window& w) {
+  auto q = w.threadId ? FindQueueLocked(w.threadId) : nullptr;
+  return q && q->posted.size() >= kPostedMessageQuota;
+}
+
 void PostLocked(const Window& w, UINT message, WPARAM wParam, LPARAM lParam) {
   auto q = w.threadId ? FindQueueLocked(w.threadId) : nullptr;
   if (!q) return;  // the desktop takes no messages
@@ -421,12 +430,18 @@ BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   {
     std::lock_guard lock(detail::KernelMutex());
     if (hwnd == HWND_BROADCAST) {
-      for (HWND top : detail::TopLevelWindowsLocked())
-        detail::PostLocked(*detail::LiveWindowLocked(top), message, wParam, lParam);
+      for (HWND top : detail::TopLevelWindowsLocked()) {
+        const Window& w = *detail::LiveWindowLocked(top);
+        if (!detail::QueueFullLocked(w)) detail::PostLocked(w, message, wParam, lParam);
+      }
     } else {
       Window* w = detail::LiveWindowLocked(hwnd);
       if (!w) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+      }
+      if (detail::QueueFullLocked(*w)) {
+        SetLastError(ERROR_NOT_ENOUGH_QUOTA);
         return FALSE;
       }
       detail::PostLocked(*w, message, wParam, lParam);
@@ -443,6 +458,10 @@ BOOL PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lPar
     auto q = detail::FindQueueLocked(threadId);
     if (!q) {
       SetLastError(ERROR_INVALID_THREAD_ID);
+      return FALSE;
+    }
+    if (q->posted.size() >= detail::kPostedMessageQuota) {
+      SetLastError(ERROR_NOT_ENOUGH_QUOTA);
       return FALSE;
     }
     q->posted.push_back(MSG{nullptr, message, wParam, lParam, GetTickCount(), detail::CursorPosLocked()});

@@ -199,6 +199,25 @@ TEST(Posting, ThreadMessagesAndErrors) {
   EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
 }
 
+TEST(Posting, AFullQueueRefusesMorePostsUntilItIsRead) {
+  for (int i = 0; i < 10000; ++i) ASSERT_TRUE(PostMessageA(nullptr, WM_USER, i, 0)) << i;
+  EXPECT_FALSE(PostMessageA(nullptr, WM_USER, 10000, 0));
+  EXPECT_EQ(GetLastError(), ERROR_NOT_ENOUGH_QUOTA);
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "QuotaTest";
+  RegisterClassA(&wc);
+  const HWND window = CreateWindowExA(0, "QuotaTest", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_FALSE(PostMessageA(window, WM_USER, 0, 0));
+  EXPECT_EQ(GetLastError(), ERROR_NOT_ENOUGH_QUOTA);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 0u);
+  EXPECT_TRUE(PostMessageA(window, WM_USER, 1, 0));
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  DestroyWindow(window);
+}
+
 TEST(Posting, PeekFiltersByWindowAndRange) {
   RegisterTestClass();
   HWND a = MakeWindow();
