@@ -256,28 +256,17 @@ bool ReadBitmapColors(TStream* Stream, TBitmapColors& Colors) {
 
 namespace {
 
-// Boxes are 16 levels wide in each of red, green and blue.
-constexpr int kBoxShift = 4;
-constexpr int kBoxSide = 1 << kBoxShift;
-constexpr int kBoxesPerSide = 256 / kBoxSide;
+// Boxes are 16 levels wide in each of red, green and blue: a colour's box is
+// given by the high nibbles of its levels.
+constexpr int kBoxSide = 16;
+constexpr int kBoxCount = kBoxSide * kBoxSide * kBoxSide;
 
-int BoxIndex(TColor color) {
-  return (win::GetRValue(color) >> kBoxShift) * kBoxesPerSide * kBoxesPerSide +
-         (win::GetGValue(color) >> kBoxShift) * kBoxesPerSide + (win::GetBValue(color) >> kBoxShift);
-}
+// The answers for the last colours seen, by a hash of the colour.
+constexpr int kCacheBits = 16;
+constexpr size_t kCacheSize = size_t{1} << kCacheBits;
+constexpr TColor kNoColor = 0xFFFFFFFF;
 
-int OffsetInBox(TColor color) {
-  constexpr int mask = kBoxSide - 1;
-  return (win::GetRValue(color) & mask) * kBoxSide * kBoxSide + (win::GetGValue(color) & mask) * kBoxSide +
-         (win::GetBValue(color) & mask);
-}
-
-int Distance(TColor a, TColor b) {
-  const int dr = win::GetRValue(a) - win::GetRValue(b);
-  const int dg = win::GetGValue(a) - win::GetGValue(b);
-  const int db = win::GetBValue(a) - win::GetBValue(b);
-  return dr * dr + dg * dg + db * db;
-}
+int BoxIndex(TColor color) { return (color >> 4 & 0xF) | (color >> 8 & 0xF0) | (color >> 12 & 0xF00); }
 
 // The least and the greatest squared distance of a level from the levels
 // [low, low + kBoxSide - 1].
@@ -293,58 +282,67 @@ int FarthestSquare(int level, int low) {
 
 }  // namespace
 
-// The entries that can be nearest to some colour of a box, in table order,
-// and the answers found so far for the box's colours (-1 for none yet).
-struct TNearestColor::Box {
-  std::vector<uint8_t> candidates;
-  std::array<int16_t, kBoxSide * kBoxSide * kBoxSide> answers;
+// A table entry with its levels at hand.
+struct TNearestColor::Candidate {
+  int red;
+  int green;
+  int blue;
+  int index;
 };
 
 TNearestColor::TNearestColor(std::vector<TColor> Table)
-    : table_(std::move(Table)), boxes_(kBoxesPerSide * kBoxesPerSide * kBoxesPerSide) {}
+    : table_(std::move(Table)), boxes_(kBoxCount), cachedColors_(kCacheSize, kNoColor), cachedIndices_(kCacheSize) {}
 
 TNearestColor::~TNearestColor() = default;
 
 int TNearestColor::IndexOf(TColor Color) {
   Color &= 0xFFFFFF;
-  Box& box = BoxOf(Color);
-  int16_t& answer = box.answers[OffsetInBox(Color)];
-  if (answer < 0) {
-    int best = std::numeric_limits<int>::max();
-    for (uint8_t candidate : box.candidates) {
-      const int distance = Distance(table_[candidate], Color);
-      if (distance < best) {
-        best = distance;
-        answer = candidate;
-      }
+  const uint32_t slot = (Color * 0x9E3779B1u) >> (32 - kCacheBits);
+  if (cachedColors_[slot] == Color) return cachedIndices_[slot];
+  const int index = Search(Color);
+  cachedColors_[slot] = Color;
+  cachedIndices_[slot] = static_cast<uint8_t>(index);
+  return index;
+}
+
+int TNearestColor::Search(TColor Color) {
+  std::vector<Candidate>& candidates = boxes_[BoxIndex(Color)];
+  if (candidates.empty()) candidates = CandidatesOfBox(Color);
+  const int red = win::GetRValue(Color), green = win::GetGValue(Color), blue = win::GetBValue(Color);
+  int best = 0;
+  int bestDistance = std::numeric_limits<int>::max();
+  for (const Candidate& c : candidates) {
+    const int distance =
+        (c.red - red) * (c.red - red) + (c.green - green) * (c.green - green) + (c.blue - blue) * (c.blue - blue);
+    if (distance < bestDistance) {
+      bestDistance = distance;
+      best = c.index;
     }
   }
-  return answer;
+  return best;
 }
 
 // An entry that is nearest to some colour of the box is no farther from it
 // than the entry whose farthest colour of the box is nearest, so only the
-// entries that come that close to the box at all are candidates.
-TNearestColor::Box& TNearestColor::BoxOf(TColor Color) {
-  std::unique_ptr<Box>& box = boxes_[BoxIndex(Color)];
-  if (box) return *box;
-  box = std::make_unique<Box>();
-  box->answers.fill(-1);
+// entries that come that close to the box at all are candidates (at least
+// that entry itself).
+std::vector<TNearestColor::Candidate> TNearestColor::CandidatesOfBox(TColor Color) const {
   const int lowR = win::GetRValue(Color) & ~(kBoxSide - 1);
   const int lowG = win::GetGValue(Color) & ~(kBoxSide - 1);
   const int lowB = win::GetBValue(Color) & ~(kBoxSide - 1);
   std::vector<int> nearest(table_.size());
   int bound = std::numeric_limits<int>::max();
   for (size_t i = 0; i < table_.size(); ++i) {
-    const TColor entry = table_[i];
-    nearest[i] = NearestSquare(win::GetRValue(entry), lowR) + NearestSquare(win::GetGValue(entry), lowG) +
-                 NearestSquare(win::GetBValue(entry), lowB);
-    bound = std::min(bound, FarthestSquare(win::GetRValue(entry), lowR) + FarthestSquare(win::GetGValue(entry), lowG) +
-                                FarthestSquare(win::GetBValue(entry), lowB));
+    const int red = win::GetRValue(table_[i]), green = win::GetGValue(table_[i]), blue = win::GetBValue(table_[i]);
+    nearest[i] = NearestSquare(red, lowR) + NearestSquare(green, lowG) + NearestSquare(blue, lowB);
+    bound = std::min(bound, FarthestSquare(red, lowR) + FarthestSquare(green, lowG) + FarthestSquare(blue, lowB));
   }
+  std::vector<Candidate> candidates;
   for (size_t i = 0; i < table_.size(); ++i)
-    if (nearest[i] <= bound) box->candidates.push_back(static_cast<uint8_t>(i));
-  return *box;
+    if (nearest[i] <= bound)
+      candidates.push_back({win::GetRValue(table_[i]), win::GetGValue(table_[i]), win::GetBValue(table_[i]),
+                            static_cast<int>(i)});
+  return candidates;
 }
 
 // ---- Writing -----------------------------------------------------------------------

@@ -47,9 +47,10 @@ bool ReadBitmapColors(TStream* Stream, TBitmapColors& Colors);
 
 // The index of a colour in a colour table: the first entry equal to it, else
 // the entry with the smallest sum of the squared differences of blue, green
-// and red, the first such on a tie. Answers are found among the few entries
-// that can be nearest to a small box of colours, and remembered per colour,
-// so that mapping a large picture costs little more than copying it.
+// and red, the first such on a tie. Only the few entries that can be nearest
+// to some colour of a small box of colours are compared, and the answers for
+// recent colours are remembered, so that mapping the millions of pixels of a
+// photograph costs about as much as reading them.
 class TNearestColor {
  public:
   // A table of 1 to 256 colours.
@@ -61,11 +62,14 @@ class TNearestColor {
   int IndexOf(TColor Color);
 
  private:
-  struct Box;
-  Box& BoxOf(TColor Color);
+  struct Candidate;
+  int Search(TColor Color);
+  std::vector<Candidate> CandidatesOfBox(TColor Color) const;
 
   std::vector<TColor> table_;
-  std::vector<std::unique_ptr<Box>> boxes_;  // made on first use
+  std::vector<std::vector<Candidate>> boxes_;  // empty until first used
+  std::vector<TColor> cachedColors_;
+  std::vector<uint8_t> cachedIndices_;
 };
 
 // The bitmap file of Bitmap at BitDepth (1, 4, 8, 24 or 32) bits per pixel:
