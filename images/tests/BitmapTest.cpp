@@ -194,6 +194,11 @@ TEST(TNearestColor, TakesTheFirstOfEqualEntriesAndTheFirstOnATie) {
   EXPECT_EQ(nearest.IndexOf(win::RGB(5, 5, 0)), 0);  // 50 from black and from entries 3 and 4
   EXPECT_EQ(nearest.IndexOf(win::RGB(6, 6, 0)), 3);  // 52 from 3 and 4, 72 from black
   EXPECT_EQ(nearest.IndexOf(win::RGB(6, 6, 0)), 3);  // remembered
+
+  // (15, 15, 15) is the corner of its box farthest from black and nearest
+  // to (30, 30, 30), 675 from each: the tie goes to the first entry.
+  TNearestColor corner({win::RGB(30, 30, 30), clBlack});
+  EXPECT_EQ(corner.IndexOf(win::RGB(15, 15, 15)), 0);
 }
 
 // ---- Writing ----

@@ -186,8 +186,12 @@ TEST_F(KtvImageRefusals, AnEmptyNameOrAMissingFileChangesNothing) {
   ExpectUntouched("missing file, loaded directly");
 }
 
+// Refused files have another table than the loaded one, so that a table
+// taken from them would show.
+const BmpSpec kRefusedSpec = Indexed(8, 40);
+
 TEST_F(KtvImageRefusals, TruncatedFilesChangeNothing) {
-  const std::string good = BuildBmp(Indexed(8, 16));
+  const std::string good = BuildBmp(kRefusedSpec);
   for (size_t cut = 1; cut < good.size(); ++cut) {
     EXPECT_FALSE(image.LoadFromFile(files.Put("cut.bmp", good.substr(0, cut)))) << cut << " bytes";
     ExpectUntouched(std::to_string(cut) + " bytes");
@@ -195,7 +199,7 @@ TEST_F(KtvImageRefusals, TruncatedFilesChangeNothing) {
 }
 
 TEST_F(KtvImageRefusals, FilesThatClaimMoreThanTheyHoldChangeNothing) {
-  const std::string good = BuildBmp(Indexed(8, 16));
+  const std::string good = BuildBmp(kRefusedSpec);
   struct Lie {
     const char* what;
     size_t at;
