@@ -1,6 +1,7 @@
 #include "images/Bitmap.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -58,16 +59,15 @@ class RgbRows {
         width_(bitmap->Width()),
         height_(bitmap->Height()),
         stride_(RowBytes(width_, 24)),
-        bandRows_(std::max(1, static_cast<int>((1 << 20) / width_))),
-        band_(static_cast<size_t>(stride_) * std::min(bandRows_, height_)) {}
+        bandRows_(std::max(1, static_cast<int>((1 << 20) / width_))) {}
 
   int Width() const { return width_; }
   int Height() const { return height_; }
-  int64_t Stride() const { return stride_; }
 
   // Calls visit(row, bgr) for each row from the bottom up until it answers false.
   template <class Visit>
   bool ForEachRow(Visit&& visit) {
+    band_.resize(static_cast<size_t>(stride_) * std::min(bandRows_, height_));
     for (int first = 0; first < height_; first += bandRows_) {
       const int count = std::min(bandRows_, height_ - first);
       if (!Read(first, count, band_.data())) return false;
@@ -95,7 +95,7 @@ class RgbRows {
   int height_;
   int64_t stride_;
   int bandRows_;
-  std::vector<BYTE> band_;
+  std::vector<BYTE> band_;  // made on first use
 };
 
 TColor ColorAt(const BYTE* bgr) { return win::RGB(bgr[2], bgr[1], bgr[0]); }
@@ -145,9 +145,10 @@ std::vector<BYTE> FileHeaders(int width, int height, int bitCount, const std::ve
   return headers;
 }
 
-// One row of colour indices, packed most significant bits first.
+// One row of colour indices, packed most significant bits first. A run of
+// one colour is looked up once.
 void PackIndices(const BYTE* bgr, int width, int bitCount, TNearestColor& nearest, BYTE* out) {
-  TColor last = 0;
+  TColor last = ColorAt(bgr);
   int index = nearest.IndexOf(last);
   for (int x = 0; x < width; ++x) {
     const TColor color = ColorAt(bgr + 3 * x);
@@ -353,9 +354,12 @@ std::vector<uint8_t> EncodeBitmapFile(TBitmap* Bitmap, int BitDepth, const TBitm
   std::vector<TColor> table;
   if (BitDepth <= 8 && !ColorTable(rows, BitDepth, Palette, table)) return {};
 
+  const int64_t rowBytes = RowBytes(rows.Width(), BitDepth);
+  // The file's sizes are 32-bit fields.
+  const int64_t headersSize = kFileHeaderSize + kInfoHeaderSize + 4 * static_cast<int64_t>(table.size());
+  if (headersSize + rowBytes * rows.Height() > int64_t{UINT32_MAX}) return {};
   std::vector<BYTE> file = FileHeaders(rows.Width(), rows.Height(), BitDepth, table);
   const size_t offset = file.size();
-  const int64_t rowBytes = RowBytes(rows.Width(), BitDepth);
   file.resize(offset + static_cast<size_t>(rowBytes * rows.Height()));
   BYTE* pixels = file.data() + offset;
   if (BitDepth == 24) {
