@@ -124,6 +124,8 @@ void ktvImage::PaintAlign(int W, int H) {
 bool ktvImage::LoadBitmapFile(const std::string& FileName) {
   try {
     TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+    // An empty file is no picture, though the bitmap loader makes it an empty one.
+    if (stream.Size() == 0) return false;
     if (!IsBitmapFile(&stream)) {
       Picture()->LoadFromFile(FileName);
       bitDepth_ = 0;
@@ -153,7 +155,7 @@ bool ktvImage::SaveToFile(const std::string& FileName) {
   HourGlass wait;
   try {
     auto* bitmap = dynamic_cast<TBitmap*>(Picture()->Graphic());
-    if (!bitmap) return false;
+    if (!bitmap || bitmap->Empty()) return false;
     if (bitDepth_ == 0) {
       bitmap->SaveToFile(FileName);
       return true;

@@ -70,14 +70,15 @@ class ktvImage : public TImage {
   // (header kinds other than the info and core headers keep neither); any
   // other file through the picture's loader by its extension, keeping
   // neither. False, with the picture, depth and palette untouched, when the
-  // file cannot be read or is not a valid picture.
+  // file cannot be read, is empty or is not a valid picture.
   virtual bool LoadBitmapFile(const std::string& FileName);
   // LoadBitmapFile with the hourglass cursor; false for an empty name or a
   // missing file.
   virtual bool LoadFromFile(const std::string& FileName);
   // The picture's bitmap in the kept depth and colour table (without a
-  // depth, the bitmap's own format), with the hourglass cursor. False when
-  // the picture holds no bitmap or the file cannot be written.
+  // depth, the bitmap's own format), with the hourglass cursor. False, with
+  // no file written, when the picture holds no bitmap or an empty one;
+  // false too when the file cannot be written.
   virtual bool SaveToFile(const std::string& FileName);
 
   // Where the last paint put the picture (the first tile when tiling).

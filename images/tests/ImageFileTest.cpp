@@ -192,7 +192,7 @@ const BmpSpec kRefusedSpec = Indexed(8, 40);
 
 TEST_F(KtvImageRefusals, TruncatedFilesChangeNothing) {
   const std::string good = BuildBmp(kRefusedSpec);
-  for (size_t cut = 1; cut < good.size(); ++cut) {
+  for (size_t cut = 0; cut < good.size(); ++cut) {
     EXPECT_FALSE(image.LoadFromFile(files.Put("cut.bmp", good.substr(0, cut)))) << cut << " bytes";
     ExpectUntouched(std::to_string(cut) + " bytes");
   }
@@ -302,6 +302,11 @@ TEST_F(KtvImageRefusals, SavingAnEmptyPictureOrOneThatIsNoBitmapFailsAndWritesNo
   image.Picture()->SetGraphic(nullptr);
   EXPECT_FALSE(image.SaveToFile(files.Name("none.bmp")));
   EXPECT_FALSE(FileExists(files.Name("none.bmp")));
+
+  // Without a depth too: a file of nothing would be no picture.
+  ktvImage fresh(nullptr);
+  EXPECT_FALSE(fresh.SaveToFile(files.Name("fresh.bmp")));
+  EXPECT_FALSE(FileExists(files.Name("fresh.bmp")));
 }
 
 TEST_F(KtvImageRefusals, SavingOverAFileWithAPictureThatCannotBeWrittenKeepsTheFile) {
