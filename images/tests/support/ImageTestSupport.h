@@ -49,7 +49,6 @@ class Files {
     return Name(file);
   }
   std::string Read(const std::string& file) const { return testsupport::ReadWholeFile(dir_ / file); }
-  std::string HostPath(const std::string& file) const { return dir_ / file; }
 
  private:
   testsupport::TempDir dir_;
