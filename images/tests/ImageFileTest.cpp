@@ -133,18 +133,6 @@ TEST_F(KtvImageFiles, WithoutATableSavingCollectsThePicturesColours) {
   EXPECT_EQ(saved.colorsUsed, 3u);
 }
 
-TEST_F(KtvImageFiles, PaletteCanBeCopiedAndReplaced) {
-  const auto palette = TBitmapPalette::FromColors({clRed, clBlue});
-  image.CopyPalette(palette.get());
-  ASSERT_TRUE(image.Palette());
-  EXPECT_NE(image.Palette(), palette.get());
-  EXPECT_EQ(image.Palette()->Colors(), (std::vector<TColor>{clRed, clBlue}));
-  image.CopyPalette(nullptr);
-  EXPECT_FALSE(image.Palette());
-  image.SetPalette(TBitmapPalette::FromColors({clLime}));
-  EXPECT_EQ(image.Palette()->Colors(), std::vector<TColor>{clLime});
-}
-
 // The filter offers these extensions, so they load as bitmaps too.
 TEST_F(KtvImageFiles, BitmapFilesLoadByTheirContentsWhateverTheExtension) {
   for (const char* name : {"in.DIB", "in.rle", "in.rgb", "in.BMP"}) {
