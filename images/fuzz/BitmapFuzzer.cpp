@@ -10,8 +10,10 @@
 //   nice build-fuzz/bin/bitmap_fuzzer NEW_INPUTS images/tests/bmp-corpus \
 //     -dict=images/fuzz/bmp.dict -max_total_time=600 -rss_limit_mb=2048
 //
-// Every input that ever failed belongs in images/tests/bmp-corpus, which
-// the tests replay in every build.
+// images/tests/bmp-corpus holds the seeds (seed-*) and the inputs of a
+// run merged down to those that add coverage (found-*: `-merge=1`); every
+// input that ever failed belongs there too. The tests replay it in every
+// build.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
