@@ -41,6 +41,7 @@ enum ktvAutoZoom : uint8_t { azNone = 0, azSmall = 1, azLarge = 2, azAlways = 3 
 
 using TImagePaintEvent = std::function<void(TObject* Sender, TCanvas* Canvas)>;
 
+// The virtual operations it adds are declared in the order of their slots.
 class ktvImage : public TImage {
  public:
   explicit ktvImage(TComponent* AOwner);
@@ -66,8 +67,9 @@ class ktvImage : public TImage {
   virtual void PaintAlign(int W, int H);
 
  public:
-  // The picture of a bitmap file, keeping its bit depth and colour table
-  // (header kinds other than the info and core headers keep neither); any
+  // The picture of a bitmap file (known by its contents, whatever its
+  // extension), keeping its bit depth and colour table (header kinds other
+  // than the info and core headers keep neither); any
   // other file through the picture's loader by its extension, keeping
   // neither. False, with the picture, depth and palette untouched, when the
   // file cannot be read, is empty or is not a valid picture.
