@@ -3,7 +3,13 @@
 // follows a scenario file (--scenario) and quits, or runs until its window
 // is closed. Everything that happens is printed, one line at a time.
 //
-//   koru [--manual-clock] [--fresh] [--scenario FILE] [--plugin LIBRARY]... [FILE]...
+//   koru [--manual-clock] [--fresh] [--mirror [NAME]] [--scenario FILE] [--plugin LIBRARY]... [FILE]...
+//
+// On a session bus the player is an MPRIS player that desktops and tools
+// such as playerctl drive. With --mirror it is instead the mirror of
+// another MPRIS player (the one whose bus name ends in NAME, else the first
+// one playing, else the first one found): it follows that player and sends
+// it every command.
 //
 // With --manual-clock the platform clock stands still except when the
 // scenario waits, so a scenario runs at once; with --fresh the player starts
@@ -11,9 +17,12 @@
 // scenario prints the same on every run.
 #include <unistd.h>
 
+#include <sdbus-c++/sdbus-c++.h>
+
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,6 +32,8 @@
 #include "platform/Errors.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
+#include "player/MprisMirror.h"
+#include "player/MprisServer.h"
 #include "player/Player.h"
 #include "player/PluginLoader.h"
 #include "player/Scenario.h"
@@ -39,7 +50,9 @@ void Print(const std::string& ansi) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: koru [--manual-clock] [--fresh] [--scenario FILE] [--plugin LIBRARY]... [FILE]...\n");
+  std::fprintf(stderr,
+               "usage: koru [--manual-clock] [--fresh] [--mirror [NAME]] [--scenario FILE] [--plugin LIBRARY]... "
+               "[FILE]...\n");
   return 2;
 }
 
@@ -48,11 +61,39 @@ std::string CurrentFolder() {
   return getcwd(buffer, sizeof buffer) ? buffer : ".";
 }
 
+// The player on the session bus: served, or mirroring another player.
+struct BusLink {
+  std::unique_ptr<koru::MprisServer> server;
+  std::unique_ptr<koru::MprisMirror> mirror;
+};
+
+// False when mirroring was asked for and cannot be done; without a bus the
+// player otherwise runs on, told why MPRIS is off.
+bool LinkToBus(koru::Player& player, bool mirror, const std::string& mirrorName, BusLink& link) {
+  std::string why;
+  std::unique_ptr<sdbus::IConnection> connection = koru::mpris::ConnectSessionBus(why);
+  try {
+    if (connection && mirror) {
+      link.mirror = std::make_unique<koru::MprisMirror>(player, std::move(connection), mirrorName, Print);
+    } else if (connection) {
+      link.server = std::make_unique<koru::MprisServer>(player, std::move(connection));
+      Print("MPRIS: " + link.server->BusName());
+    }
+  } catch (const sdbus::Error& e) {
+    why = e.getName() + ": " + e.getMessage();
+  }
+  if (link.server || link.mirror) return true;
+  Print((mirror ? "error: cannot mirror: " : "MPRIS off: ") + why);
+  return !mirror;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   bool manualClock = false;
   bool fresh = false;
+  bool mirror = false;
+  std::string mirrorName;
   std::string scenarioFile;
   std::vector<std::string> plugins;
   std::vector<std::string> files;
@@ -62,6 +103,9 @@ int main(int argc, char** argv) {
       manualClock = true;
     } else if (arg == "--fresh") {
       fresh = true;
+    } else if (arg == "--mirror") {
+      mirror = true;
+      if (i + 1 < argc && std::strncmp(argv[i + 1], "--", 2) != 0) mirrorName = argv[++i];
     } else if (arg == "--scenario" && i + 1 < argc) {
       scenarioFile = argv[++i];
     } else if (arg == "--plugin" && i + 1 < argc) {
@@ -97,6 +141,8 @@ int main(int argc, char** argv) {
       status = 1;
     }
   }
+  BusLink bus;
+  if (!LinkToBus(player, mirror, mirrorName, bus)) status = 1;
   for (const std::string& plugin : plugins) {
     const std::string path = koru::Scenario::WindowsPath(plugin, here);
     if (!player.Plugins().Load(path)) {
@@ -112,6 +158,7 @@ int main(int argc, char** argv) {
     while (!scenario.QuitRequested()) scenario.Wait(1000);
   }
   scenario.Wait(0);
+  bus = {};
   win::CoUninitialize();
   return status;
 }
