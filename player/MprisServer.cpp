@@ -56,6 +56,7 @@ MprisServer::MprisServer(Player& player, std::unique_ptr<sdbus::IConnection> con
   object_ = sdbus::createObject(*connection_, kObjectPath);
   RegisterRoot();
   RegisterPlayer();
+  RegisterTrackList();
   object_->finishRegistration();
   OwnName();
   window_ = AllocateHWnd([this](TMessage& m) {
@@ -93,7 +94,7 @@ void MprisServer::RegisterRoot() {
   object_->registerMethod("Quit").onInterface(kRootInterface).implementedAs([this] { player_.Close(); });
   object_->registerProperty("CanQuit").onInterface(kRootInterface).withGetter([] { return true; });
   object_->registerProperty("CanRaise").onInterface(kRootInterface).withGetter([] { return true; });
-  object_->registerProperty("HasTrackList").onInterface(kRootInterface).withGetter([] { return false; });
+  object_->registerProperty("HasTrackList").onInterface(kRootInterface).withGetter([] { return true; });
   object_->registerProperty("Identity").onInterface(kRootInterface).withGetter([] { return std::string(kIdentity); });
   object_->registerProperty("SupportedUriSchemes").onInterface(kRootInterface).withGetter([] {
     return std::vector<std::string>{"file"};
@@ -139,7 +140,9 @@ void MprisServer::RegisterPlayer() {
       .onInterface(kPlayerInterface)
       .withGetter([this] { return player_.Random(); })
       .withSetter([this](const bool& on) { player_.SetRandom(on); });
-  object_->registerProperty("Metadata").onInterface(kPlayerInterface).withGetter([this] { return CurrentMetadata(); });
+  object_->registerProperty("Metadata").onInterface(kPlayerInterface).withGetter([this] {
+    return MetadataOf(player_.Track());
+  });
   object_->registerProperty("Volume")
       .onInterface(kPlayerInterface)
       .withGetter([this] { return ToMprisVolume(player_.Volume()); })
@@ -167,6 +170,51 @@ void MprisServer::RegisterPlayer() {
       .withUpdateBehavior(sdbus::Flags::CONST_PROPERTY_VALUE);
 }
 
+// The play list as a track list that clients read and move in; it is not
+// theirs to edit.
+void MprisServer::RegisterTrackList() {
+  object_->registerMethod("GetTracksMetadata")
+      .onInterface(kTrackListInterface)
+      .withInputParamNames("TrackIds")
+      .withOutputParamNames("Metadata")
+      .implementedAs([this](const std::vector<sdbus::ObjectPath>& ids) {
+        std::vector<mpris::Metadata> described;
+        for (const sdbus::ObjectPath& id : ids) {
+          if (const win::LONG index = IndexOf(id); index >= 0) described.push_back(MetadataOf(index));
+        }
+        return described;
+      });
+  object_->registerMethod("AddTrack")
+      .onInterface(kTrackListInterface)
+      .withInputParamNames("Uri", "AfterTrack", "SetAsCurrent")
+      .implementedAs([](const std::string&, const sdbus::ObjectPath&, bool) {});
+  object_->registerMethod("RemoveTrack")
+      .onInterface(kTrackListInterface)
+      .withInputParamNames("TrackId")
+      .implementedAs([](const sdbus::ObjectPath&) {});
+  object_->registerMethod("GoTo")
+      .onInterface(kTrackListInterface)
+      .withInputParamNames("TrackId")
+      .implementedAs([this](const sdbus::ObjectPath& id) {
+        if (const win::LONG index = IndexOf(id); index >= 0) player_.SetTrack(index);
+      });
+  object_->registerSignal("TrackListReplaced")
+      .onInterface(kTrackListInterface)
+      .withParameters<std::vector<sdbus::ObjectPath>, sdbus::ObjectPath>("Tracks", "CurrentTrack");
+  object_->registerSignal("TrackAdded")
+      .onInterface(kTrackListInterface)
+      .withParameters<mpris::Metadata, sdbus::ObjectPath>("Metadata", "AfterTrack");
+  object_->registerSignal("TrackRemoved").onInterface(kTrackListInterface).withParameters<sdbus::ObjectPath>("TrackId");
+  object_->registerSignal("TrackMetadataChanged")
+      .onInterface(kTrackListInterface)
+      .withParameters<sdbus::ObjectPath, mpris::Metadata>("TrackId", "Metadata");
+  object_->registerProperty("Tracks")
+      .onInterface(kTrackListInterface)
+      .withGetter([this] { return TrackIds(); })
+      .withUpdateBehavior(sdbus::Flags::EMITS_INVALIDATION_SIGNAL);
+  object_->registerProperty("CanEditTracks").onInterface(kTrackListInterface).withGetter([] { return false; });
+}
+
 // ---- Changes, noted under the player's lock and signalled on its thread ------
 
 void MprisServer::OnChange(PlayerChange change) {
@@ -177,6 +225,12 @@ void MprisServer::EmitChanges() {
   const unsigned changes = pending_.exchange(0);
   const std::vector<std::string> names = PropertiesOf(changes);
   if (!names.empty()) object_->emitPropertiesChangedSignal(kPlayerInterface, names);
+  if (changes & Bit(PlayerChange::kPlayList)) {
+    const win::LONG current = player_.Track();
+    object_->emitSignal("TrackListReplaced")
+        .onInterface(kTrackListInterface)
+        .withArguments(TrackIds(), sdbus::ObjectPath(current >= 0 ? TrackIdOf(current) : kNoTrack));
+  }
   if (changes & Bit(PlayerChange::kSeeked)) {
     object_->emitSignal("Seeked").onInterface(kPlayerInterface).withArguments(ToMicroseconds(player_.Position()));
   }
@@ -252,9 +306,21 @@ bool MprisServer::HasTrack() const { return player_.Track() >= 0; }
 
 std::string MprisServer::LoopStatus() const { return player_.Repeat() ? "Playlist" : "None"; }
 
-mpris::Metadata MprisServer::CurrentMetadata() const {
+std::vector<sdbus::ObjectPath> MprisServer::TrackIds() const {
+  std::vector<sdbus::ObjectPath> ids;
+  for (win::LONG i = 0, count = player_.Tracks(); i < count; ++i) ids.emplace_back(TrackIdOf(i));
+  return ids;
+}
+
+win::LONG MprisServer::IndexOf(const std::string& trackId) const {
+  for (win::LONG i = 0, count = player_.Tracks(); i < count; ++i) {
+    if (trackId == TrackIdOf(i)) return i;
+  }
+  return -1;
+}
+
+mpris::Metadata MprisServer::MetadataOf(win::LONG index) const {
   mpris::Metadata metadata;
-  const win::LONG index = player_.Track();
   koru::Track track;
   if (index < 0 || player_.GetTrackInfo(index, &track) != win::S_OK) {
     metadata["mpris:trackid"] = sdbus::Variant(sdbus::ObjectPath(kNoTrack));

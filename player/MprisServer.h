@@ -1,8 +1,8 @@
 // The player on the session bus as an MPRIS player: it owns the name
 // "org.mpris.MediaPlayer2.koru" (or, when another player holds it, the
-// same name with ".instance" and the process id) and serves the root and
-// player interfaces, so that desktops and tools such as playerctl see and
-// drive it.
+// same name with ".instance" and the process id) and serves the root,
+// player and track-list interfaces, so that desktops and tools such as
+// playerctl see and drive it.
 //
 // Calls from the bus arrive on sdbus's event-loop thread and go straight
 // to the player, whose operations may be called from any thread. The
@@ -14,6 +14,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Types.h"
 #include "player/Mpris.h"
@@ -21,7 +22,8 @@
 
 namespace sdbus {
 class IObject;
-}
+class ObjectPath;
+}  // namespace sdbus
 
 namespace koru {
 
@@ -39,6 +41,7 @@ class MprisServer {
  private:
   void RegisterRoot();
   void RegisterPlayer();
+  void RegisterTrackList();
   void OwnName();
   void OnChange(PlayerChange change);
   void EmitChanges();
@@ -54,7 +57,10 @@ class MprisServer {
 
   // Player properties.
   bool HasTrack() const;
-  mpris::Metadata CurrentMetadata() const;
+  // The play list's entry `index`; "NoTrack" for none.
+  mpris::Metadata MetadataOf(win::LONG index) const;
+  std::vector<sdbus::ObjectPath> TrackIds() const;
+  win::LONG IndexOf(const std::string& trackId) const;
   std::string LoopStatus() const;
 
   Player& player_;

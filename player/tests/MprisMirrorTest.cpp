@@ -37,7 +37,7 @@ class MprisMirrorTest : public PlayerTest {
 
   void TearDown() override {
     koru_->RunOnPlayerThread([&] { mirror_.reset(); });
-    mpv_.clear();
+    peers_.clear();
     PlayerTest::TearDown();
     bus_.reset();
   }
@@ -47,9 +47,9 @@ class MprisMirrorTest : public PlayerTest {
   // An mpv playing `files` of the music folder, paused at the start.
   void StartMpv(std::vector<std::string> files = {"one.wav", "two.wav"}, const std::string& busName = kMpvName) {
     for (std::string& file : files) file = music_ / file;
-    mpv_.push_back(std::make_unique<BackgroundProgram>("mpv", MpvArguments(files),
-                                                       music_ / ("mpv" + std::to_string(mpv_.size()) + ".log")));
-    ASSERT_TRUE(mpv_.back()->Started());
+    peers_.push_back(std::make_unique<BackgroundProgram>("mpv", MpvArguments(files),
+                                                         music_ / ("mpv" + std::to_string(peers_.size()) + ".log")));
+    ASSERT_TRUE(peers_.back()->Started());
     if (!busName.empty()) {
       ASSERT_TRUE(WaitForBusName(busName)) << testsupport::ReadWholeFile(music_ / "mpv0.log");
     }
@@ -92,7 +92,7 @@ class MprisMirrorTest : public PlayerTest {
 
   std::unique_ptr<PrivateBus> bus_;
   testsupport::TempDir music_;
-  std::vector<std::unique_ptr<BackgroundProgram>> mpv_;
+  std::vector<std::unique_ptr<BackgroundProgram>> peers_;  // the players on the bus
   std::unique_ptr<MprisMirror> mirror_;
   NotificationSink sink_;
   std::mutex reportMutex_;
@@ -177,7 +177,7 @@ TEST_F(MprisMirrorTest, MpvQuittingLeavesAnEmptyTrackUntilItReturns) {
   StartMpv();
   ASSERT_TRUE(Playing("one.wav"));
 
-  mpv_.back()->Stop();
+  peers_.back()->Stop();
   EXPECT_TRUE(Until([&] { return player().Track() == -1; }));
   EXPECT_EQ(player().Tracks(), 0);
   EXPECT_NE(player().Status(), kStatusPlaying);
@@ -193,12 +193,37 @@ TEST_F(MprisMirrorTest, WithoutANameThePlayingPlayerIsFollowed) {
   StartMpv({"one.wav"});
   // A second mpv takes a name of its own process; it is the one playing.
   StartMpv({"two.wav"}, "");
-  const std::string instance = std::string(kMpvName) + ".instance" + std::to_string(mpv_.back()->Pid());
+  const std::string instance = std::string(kMpvName) + ".instance" + std::to_string(peers_.back()->Pid());
   ASSERT_TRUE(WaitForBusName(instance));
   ASSERT_EQ(Playerctl({"-p", instance.substr(sizeof "org.mpris.MediaPlayer2." - 1), "play"}).exitCode, 0);
   Mirror("");
   EXPECT_TRUE(Playing("two.wav"));
   EXPECT_EQ(mirror_->PeerName(), instance);
+}
+
+TEST_F(MprisMirrorTest, ThePlayListIsTheTrackListOfAPlayerThatOffersOne) {
+  // Another koru, with a platform prefix of its own, offers its play list.
+  std::vector<std::string> args = {"LOZG_PREFIX=" + music_ / "prefix", KORU_PROGRAM, "--fresh"};
+  for (const char* title : {"Alpha", "Beta", "Gamma"}) {
+    std::ofstream(music_ / (std::string(title) + ".trk")) << "[Track]\nTitle=" << title << "\nLength=40000\n";
+    args.push_back(music_ / (std::string(title) + ".trk"));
+  }
+  peers_.push_back(std::make_unique<BackgroundProgram>("env", args, music_ / "koru.log"));
+  ASSERT_TRUE(WaitForBusName("org.mpris.MediaPlayer2.koru")) << testsupport::ReadWholeFile(music_ / "koru.log");
+  Mirror("koru");
+  ASSERT_TRUE(Until([&] { return player().Tracks() == 3 && Title() == "Alpha"; }));
+  Track third;
+  ASSERT_EQ(player().GetTrackInfo(2, &third), win::S_OK);
+  EXPECT_EQ(third.title, "Gamma");
+  EXPECT_EQ(third.length, 40000);
+
+  // Choosing a track of the play list goes to the other player's track.
+  ASSERT_EQ(client_->control->put_Track(2), win::S_OK);
+  EXPECT_TRUE(Until([&] { return Title() == "Gamma"; }));
+  EXPECT_EQ(player().Track(), 2);
+  EXPECT_EQ(Playerctl({"-p", "koru", "metadata", "title"}).out, "Gamma");
+  Playerctl({"-p", "koru", "previous"});
+  EXPECT_TRUE(Until([&] { return Title() == "Beta"; }));
 }
 
 TEST_F(MprisMirrorTest, KoruMirrorsMpvFromTheCommandLineWithAPlugIn) {

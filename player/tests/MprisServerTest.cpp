@@ -185,6 +185,13 @@ class SignalRecorder {
       seeked_.push_back(position);
       arrived_.notify_all();
     });
+    proxy_->uponSignal("TrackListReplaced")
+        .onInterface(mpris::kTrackListInterface)
+        .call([this](const std::vector<sdbus::ObjectPath>& tracks, const sdbus::ObjectPath&) {
+          std::lock_guard lock(mutex_);
+          trackLists_.push_back(tracks);
+          arrived_.notify_all();
+        });
     proxy_->finishRegistration();
     connection_->enterEventLoopAsync();
   }
@@ -206,6 +213,13 @@ class SignalRecorder {
                              [&] { return std::find(seeked_.begin(), seeked_.end(), position) != seeked_.end(); });
   }
 
+  bool WaitForTrackList(const std::vector<sdbus::ObjectPath>& tracks) {
+    std::unique_lock lock(mutex_);
+    return arrived_.wait_for(lock, std::chrono::milliseconds(kPatienceMs), [&] {
+      return std::find(trackLists_.begin(), trackLists_.end(), tracks) != trackLists_.end();
+    });
+  }
+
   // Calls a method of the player's object as a client does.
   sdbus::IProxy& Proxy() { return *proxy_; }
 
@@ -216,6 +230,7 @@ class SignalRecorder {
   std::condition_variable arrived_;
   mpris::Metadata changed_;
   std::vector<int64_t> seeked_;
+  std::vector<std::vector<sdbus::ObjectPath>> trackLists_;
 };
 
 TEST_F(MprisServerTest, ChangesAreSignalledOnTheBus) {
@@ -235,6 +250,10 @@ TEST_F(MprisServerTest, ChangesAreSignalledOnTheBus) {
   player().Pause();
   player().SetPosition(5000);
   EXPECT_TRUE(bus.WaitForSeek(5000000));
+  WriteTrack("C:\\music\\three.trk", "Three", "Third Artist", 10000);
+  player().AddFile("C:\\music\\three.trk");
+  EXPECT_TRUE(bus.WaitForTrackList({sdbus::ObjectPath("/org/koru/track/0"), sdbus::ObjectPath("/org/koru/track/1"),
+                                    sdbus::ObjectPath("/org/koru/track/2")}));
 }
 
 TEST_F(MprisServerTest, APositionForAnotherTrackOrOutsideThisOneIsIgnored) {
