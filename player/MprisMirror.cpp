@@ -78,13 +78,6 @@ Track TrackOf(const Metadata& metadata) {
 MprisMirror::MprisMirror(Player& player, std::unique_ptr<sdbus::IConnection> connection, std::string wanted,
                          Report report)
     : player_(player), connection_(std::move(connection)), wanted_(std::move(wanted)), report_(std::move(report)) {
-  window_ = AllocateHWnd([this](TMessage& m) {
-    if (m.Msg == kSendCommand) {
-      SendNow(static_cast<RemoteCommand>(m.WParam), static_cast<win::LONG>(m.LParam));
-    } else {
-      m.Result = win::DefWindowProcA(window_, m.Msg, m.WParam, m.LParam);
-    }
-  });
   bus_ = sdbus::createProxy(*connection_, kDBusName, kDBusPath);
   bus_->uponSignal("NameOwnerChanged")
       .onInterface(kDBusName)
@@ -92,13 +85,21 @@ MprisMirror::MprisMirror(Player& player, std::unique_ptr<sdbus::IConnection> con
         OnNameOwnerChanged(name, newOwner);
       });
   bus_->finishRegistration();
-  player_.SetRemote(this);
   if (const std::string name = ChoosePeer(); !name.empty()) {
     Attach(name);
   } else {
     report_("no MPRIS player" + (wanted_.empty() ? std::string() : " named " + wanted_) + " on the bus yet");
   }
   connection_->enterEventLoopAsync();
+  // Last, once nothing can fail: the player now sends its commands here.
+  window_ = AllocateHWnd([this](TMessage& m) {
+    if (m.Msg == kSendCommand) {
+      SendNow(static_cast<RemoteCommand>(m.WParam), static_cast<win::LONG>(m.LParam));
+    } else {
+      m.Result = win::DefWindowProcA(window_, m.Msg, m.WParam, m.LParam);
+    }
+  });
+  player_.SetRemote(this);
 }
 
 MprisMirror::~MprisMirror() {
@@ -143,12 +144,17 @@ std::string MprisMirror::ChoosePeer() {
 
 void MprisMirror::OnNameOwnerChanged(const std::string& name, const std::string& newOwner) {
   const std::string followed = PeerName();
-  if (!followed.empty() && name == followed && newOwner.empty()) {
-    report_(followed + " left the bus");
-    Detach();
-    if (const std::string next = ChoosePeer(); !next.empty()) Attach(next);
-  } else if (followed.empty() && !newOwner.empty() && Wanted(name)) {
-    Attach(name);
+  try {
+    if (!followed.empty() && name == followed && newOwner.empty()) {
+      report_(followed + " left the bus");
+      Detach();
+      if (const std::string next = ChoosePeer(); !next.empty()) Attach(next);
+    } else if (followed.empty() && !newOwner.empty() && Wanted(name)) {
+      Attach(name);
+    }
+  } catch (const sdbus::Error& e) {
+    // The next player to come onto the bus gets its chance.
+    report_("cannot follow " + name + ": " + e.getMessage());
   }
 }
 
@@ -308,7 +314,14 @@ void MprisMirror::SendNow(RemoteCommand command, win::LONG value) {
       peer->callMethodAsync("Previous").onInterface(kPlayerInterface).uponReplyInvoke(done);
       break;
     case RemoteCommand::kSetPosition:
-      if (trackId.empty()) break;
+      // Without a track id only a relative seek can say where to go.
+      if (trackId.empty()) {
+        peer->callMethodAsync("Seek")
+            .onInterface(kPlayerInterface)
+            .withArguments(ToMicroseconds(value - player_.Position()))
+            .uponReplyInvoke(done);
+        break;
+      }
       peer->callMethodAsync("SetPosition")
           .onInterface(kPlayerInterface)
           .withArguments(sdbus::ObjectPath(trackId), ToMicroseconds(std::max<win::LONG>(value, 0)))
