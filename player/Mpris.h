@@ -26,7 +26,9 @@ inline constexpr char kPropertiesInterface[] = "org.freedesktop.DBus.Properties"
 inline constexpr char kBusNamePrefix[] = "org.mpris.MediaPlayer2.";
 inline constexpr char kNoTrack[] = "/org/mpris/MediaPlayer2/TrackList/NoTrack";
 
+// The values of a track's metadata, or of properties, by name.
 using Metadata = std::map<std::string, sdbus::Variant>;
+using Properties = std::map<std::string, sdbus::Variant>;
 
 // Times: the player counts milliseconds, MPRIS microseconds.
 int64_t ToMicroseconds(win::LONG ms);

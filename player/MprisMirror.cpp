@@ -22,7 +22,7 @@ constexpr char kDBusPath[] = "/org/freedesktop/DBus";
 constexpr win::UINT kSendCommand = 0x8000 + 21;  // WM_APP + 21: wParam the command, lParam its value
 
 template <typename T>
-T ValueOr(const Metadata& values, const std::string& key, T fallback) {
+T ValueOr(const Properties& values, const std::string& key, T fallback) {
   const auto it = values.find(key);
   if (it == values.end() || !it->second.containsValueOfType<T>()) return fallback;
   return it->second.get<T>();
@@ -119,8 +119,7 @@ bool MprisMirror::Wanted(const std::string& busName) const {
   if (busName.rfind(kBusNamePrefix, 0) != 0) return false;
   if (wanted_.empty()) return true;
   const std::string own = busName.substr(sizeof kBusNamePrefix - 1);
-  const bool endsInName = busName.size() >= wanted_.size() && busName.ends_with(wanted_);
-  return endsInName || own.rfind(wanted_ + ".", 0) == 0;
+  return busName.ends_with(wanted_) || own.rfind(wanted_ + ".", 0) == 0;
 }
 
 std::string MprisMirror::ChoosePeer() {
@@ -162,7 +161,7 @@ void MprisMirror::Attach(const std::string& busName) {
   std::shared_ptr<sdbus::IProxy> peer = sdbus::createProxy(*connection_, busName, kObjectPath);
   peer->uponSignal("PropertiesChanged")
       .onInterface(kPropertiesInterface)
-      .call([this](const std::string& interface, const Metadata&, const std::vector<std::string>&) {
+      .call([this](const std::string& interface, const Properties&, const std::vector<std::string>&) {
         if (interface == kPlayerInterface || interface == kTrackListInterface) Read();
       });
   peer->uponSignal("Seeked").onInterface(kPlayerInterface).call([this](int64_t position) {
@@ -191,11 +190,10 @@ void MprisMirror::Attach(const std::string& busName) {
 }
 
 void MprisMirror::Detach() {
-  std::shared_ptr<sdbus::IProxy> peer;
+  std::shared_ptr<sdbus::IProxy> gone;  // let go of outside the lock
   {
     std::lock_guard lock(mutex_);
-    peer = std::move(peer_);
-    peer_.reset();
+    gone = std::move(peer_);
     peerName_.clear();
     trackId_.clear();
     trackIds_.clear();
@@ -216,7 +214,7 @@ void MprisMirror::Read() {
 
 void MprisMirror::ReadFrom(sdbus::IProxy& peer) {
   try {
-    Metadata values;
+    Properties values;
     peer.callMethod("GetAll").onInterface(kPropertiesInterface).withArguments(kPlayerInterface).storeResultsTo(values);
     FollowTracks(peer, ValueOr<Metadata>(values, "Metadata", {}));
     const auto position = values.find("Position");

@@ -59,6 +59,8 @@ MprisServer::MprisServer(Player& player, std::unique_ptr<sdbus::IConnection> con
   RegisterTrackList();
   object_->finishRegistration();
   OwnName();
+  connection_->enterEventLoopAsync();
+  // Last, once nothing can fail: the player now tells its changes here.
   window_ = AllocateHWnd([this](TMessage& m) {
     if (m.Msg == kEmitChanges) {
       EmitChanges();
@@ -67,7 +69,6 @@ MprisServer::MprisServer(Player& player, std::unique_ptr<sdbus::IConnection> con
     }
   });
   player_.SetWatcher([this](PlayerChange change) { OnChange(change); });
-  connection_->enterEventLoopAsync();
 }
 
 MprisServer::~MprisServer() {

@@ -175,7 +175,7 @@ class SignalRecorder {
     proxy_ = sdbus::createProxy(*connection_, kName, mpris::kObjectPath);
     proxy_->uponSignal("PropertiesChanged")
         .onInterface(mpris::kPropertiesInterface)
-        .call([this](const std::string&, const mpris::Metadata& changed, const std::vector<std::string>&) {
+        .call([this](const std::string&, const mpris::Properties& changed, const std::vector<std::string>&) {
           std::lock_guard lock(mutex_);
           for (const auto& [name, value] : changed) changed_[name] = value;
           arrived_.notify_all();
@@ -228,7 +228,7 @@ class SignalRecorder {
   std::unique_ptr<sdbus::IProxy> proxy_;
   std::mutex mutex_;
   std::condition_variable arrived_;
-  mpris::Metadata changed_;
+  mpris::Properties changed_;
   std::vector<int64_t> seeked_;
   std::vector<std::vector<sdbus::ObjectPath>> trackLists_;
 };
