@@ -86,6 +86,7 @@ PrivateBus::PrivateBus() {
 
 PrivateBus::~PrivateBus() {
   daemon_.Stop();
+  if (address_.empty()) return;
   if (hadAddress_) {
     setenv(kAddressVariable, formerAddress_.c_str(), 1);
   } else {
