@@ -185,7 +185,7 @@ void Player::Tick() {
   {
     Lock lock(mutex_);
     if (!running_) return;
-    if (playback_.AtEnd(Now())) TrackEnded();
+    if (!remote_ && playback_.AtEnd(Now())) TrackEnded();
     UpdateMoving(false);
     CheckTimers();
   }
@@ -203,12 +203,23 @@ void Player::Report(const std::string& line) const {
   if (options_.report) options_.report(line);
 }
 
+void Player::Changed(PlayerChange change) const {
+  if (watcher_) watcher_(change);
+}
+
+bool Player::Forward(RemoteCommand command, win::LONG value) {
+  if (!remote_) return false;
+  remote_->Send(command, value);
+  return true;
+}
+
 void Player::NotifyStatus(StatusCode code, win::LONG param) { notifier_.NotifyAll(StatusEvent(code), param); }
 
 void Player::NotifyPlayStatusIfChanged(PlayStatus before) {
   const PlayStatus now = playback_.Status();
   if (now == before) return;
   notifier_.NotifyAll(kNotifyPlayStatus, now);
+  Changed(PlayerChange::kStatus);
   Report(std::string("status: ") + StatusName(now));
 }
 
@@ -234,6 +245,7 @@ void Player::OpenTrack(win::LONG index, bool play) {
   NotifyStatus(kStatusLoadLyrics, 0);
   NotifyPlayStatusIfChanged(before);
   UpdateMoving(true);
+  Changed(PlayerChange::kTrack);
   Report(FormatC("track %d: %s", {index + 1, track.title}) + (track.artist.empty() ? "" : " / " + track.artist));
 }
 
@@ -419,6 +431,7 @@ win::LONG Player::Track() const {
 win::HRESULT Player::SetTrack(win::LONG index) {
   Lock lock(mutex_);
   if (index < 0 || index >= static_cast<win::LONG>(tracks_.size())) return win::E_INVALIDARG;
+  if (Forward(RemoteCommand::kGoTo, index)) return win::S_OK;
   OpenTrack(index, false);
   return win::S_OK;
 }
@@ -430,10 +443,11 @@ win::LONG Player::Position() const {
 
 void Player::SetPosition(win::LONG ms) {
   Lock lock(mutex_);
-  if (current_ < 0) return;
+  if (current_ < 0 || Forward(RemoteCommand::kSetPosition, ms)) return;
   playback_.SetPosition(ms, Now());
   counter_ = playback_.Position(Now());
   UpdateMoving(true);
+  Changed(PlayerChange::kSeeked);
 }
 
 win::LONG Player::Length() const {
@@ -449,9 +463,15 @@ win::LONG Player::Volume() const {
 void Player::SetVolume(win::LONG volume) {
   Lock lock(mutex_);
   volume = std::clamp<win::LONG>(volume, 0, kMaxVolume);
+  if (!Forward(RemoteCommand::kSetVolume, volume)) ApplyVolume(volume);
+}
+
+void Player::ApplyVolume(win::LONG volume) {
+  volume = std::clamp<win::LONG>(volume, 0, kMaxVolume);
   if (volume == state_.volume) return;
   state_.volume = volume;
   NotifyStatus(kStatusChangeVolume, volume);
+  Changed(PlayerChange::kVolume);
   Report("volume " + IntToStr(static_cast<int>(volume)));
 }
 
@@ -473,9 +493,14 @@ bool Player::Repeat() const {
 
 void Player::SetRepeat(bool on) {
   Lock lock(mutex_);
+  if (!Forward(RemoteCommand::kSetRepeat, on ? 1 : 0)) ApplyRepeat(on);
+}
+
+void Player::ApplyRepeat(bool on) {
   if (on == state_.repeat) return;
   state_.repeat = on;
   NotifyStatus(kStatusRepeat, on ? 1 : 0);
+  Changed(PlayerChange::kRepeat);
   Report(std::string("repeat ") + OnOff(on));
 }
 
@@ -486,9 +511,14 @@ bool Player::Random() const {
 
 void Player::SetRandom(bool on) {
   Lock lock(mutex_);
+  if (!Forward(RemoteCommand::kSetRandom, on ? 1 : 0)) ApplyRandom(on);
+}
+
+void Player::ApplyRandom(bool on) {
   if (on == state_.random) return;
   state_.random = on;
   NotifyStatus(kStatusRandom, on ? 1 : 0);
+  Changed(PlayerChange::kRandom);
   Report(std::string("random ") + OnOff(on));
 }
 
@@ -616,6 +646,7 @@ void Player::SetRate(win::LONG percent) {
   Lock lock(mutex_);
   state_.rate = std::max<win::LONG>(percent, 1);
   playback_.SetRate(state_.rate, Now());
+  Changed(PlayerChange::kRate);
 }
 
 win::LONG Player::AdjustVolLevel() const {
@@ -743,6 +774,7 @@ int Player::NotifyPlugins(win::DWORD event, win::LONG param) {
 
 void Player::Stop() {
   Lock lock(mutex_);
+  if (Forward(RemoteCommand::kStop)) return;
   const PlayStatus before = playback_.Status();
   playback_.Stop(Now());
   counter_ = 0;
@@ -752,6 +784,15 @@ void Player::Stop() {
 
 void Player::Pause() {
   Lock lock(mutex_);
+  // Pause is a toggle: playing pauses, paused plays on.
+  if (remote_) {
+    if (playback_.Status() == kStatusPlaying) {
+      Forward(RemoteCommand::kPause);
+    } else if (playback_.Status() == kStatusPaused) {
+      Forward(RemoteCommand::kPlay);
+    }
+    return;
+  }
   const PlayStatus before = playback_.Status();
   playback_.Pause(Now());
   NotifyPlayStatusIfChanged(before);
@@ -760,6 +801,7 @@ void Player::Pause() {
 
 void Player::Play() {
   Lock lock(mutex_);
+  if (Forward(RemoteCommand::kPlay)) return;
   const PlayStatus before = playback_.Status();
   if (before == kStatusOpen && current_ >= 0) playback_.Load(tracks_[current_].length, Now());
   playback_.Play(Now());
@@ -769,6 +811,7 @@ void Player::Play() {
 
 void Player::FastForward(bool on) {
   Lock lock(mutex_);
+  if (remote_) return;  // a followed player has no seeking state to show
   const PlayStatus before = playback_.Status();
   playback_.Seek(on, true, Now());
   NotifyPlayStatusIfChanged(before);
@@ -776,6 +819,7 @@ void Player::FastForward(bool on) {
 
 void Player::Rewind(bool on) {
   Lock lock(mutex_);
+  if (remote_) return;
   const PlayStatus before = playback_.Status();
   playback_.Seek(on, false, Now());
   NotifyPlayStatusIfChanged(before);
@@ -783,6 +827,7 @@ void Player::Rewind(bool on) {
 
 win::HRESULT Player::Next() {
   Lock lock(mutex_);
+  if (Forward(RemoteCommand::kNext)) return win::S_OK;
   const win::LONG next = NextIndex(true);
   if (next < 0) return win::S_FALSE;
   OpenTrack(next, false);
@@ -791,6 +836,7 @@ win::HRESULT Player::Next() {
 
 win::HRESULT Player::Back() {
   Lock lock(mutex_);
+  if (Forward(RemoteCommand::kPrevious)) return win::S_OK;
   const win::LONG count = static_cast<win::LONG>(tracks_.size());
   if (count == 0) return win::S_FALSE;
   OpenTrack(current_ > 0 ? current_ - 1 : count - 1, false);
@@ -799,6 +845,7 @@ win::HRESULT Player::Back() {
 
 void Player::Eject() {
   Lock lock(mutex_);
+  if (Forward(RemoteCommand::kStop)) return;
   const PlayStatus before = playback_.Status();
   playback_.Eject(Now());
   counter_ = 0;
@@ -808,6 +855,9 @@ void Player::Eject() {
 
 win::HRESULT Player::Seek(win::LONG track, win::LONG positionMs) {
   Lock lock(mutex_);
+  // A followed player goes to the other track first; the position can only
+  // be set once it has said which track it opened.
+  if (remote_ && track >= 0 && track != current_) return SetTrack(track);
   if (track >= 0 && track != current_) {
     const win::HRESULT result = SetTrack(track);
     if (result != win::S_OK) return result;
@@ -1011,6 +1061,8 @@ void Player::NewPlayList() {
   NotifyPlayStatusIfChanged(before);
   UpdateMoving(true);
   NotifyStatus(kStatusChangePlayList, 0);
+  Changed(PlayerChange::kPlayList);
+  Changed(PlayerChange::kTrack);
   Report("new play list");
 }
 
@@ -1021,6 +1073,7 @@ win::HRESULT Player::AddFile(const std::string& name) {
   if (!FileExists(path)) return win::HRESULT_FROM_WIN32(win::ERROR_FILE_NOT_FOUND);
   tracks_.push_back(ReadTrack(path));
   NotifyStatus(kStatusChangePlayList, static_cast<win::LONG>(tracks_.size()));
+  Changed(PlayerChange::kPlayList);
   Report("added " + tracks_.back().title);
   if (tracks_.size() == 1) OpenTrack(0, false);
   return win::S_OK;
@@ -1039,12 +1092,14 @@ win::HRESULT Player::LoadPlayList(const std::string& name) {
   playback_.Unload();
   LoadLyrics();
   NotifyStatus(kStatusChangePlayList, static_cast<win::LONG>(tracks_.size()));
+  Changed(PlayerChange::kPlayList);
   Report(FormatC("play list %s: %d tracks", {path, static_cast<int>(tracks_.size())}));
   if (!tracks_.empty()) {
     OpenTrack(0, false);
   } else {
     NotifyPlayStatusIfChanged(before);
     UpdateMoving(true);
+    Changed(PlayerChange::kTrack);
   }
   return win::S_OK;
 }
@@ -1077,6 +1132,7 @@ win::HRESULT Player::SetTrackInfo(win::LONG index, const koru::Track& track) {
       NotifyStatus(kStatusLoadLyrics, 0);
     }
     NotifyStatus(kStatusDisplayTitle, index);
+    Changed(PlayerChange::kTrack);
   }
   return win::S_OK;
 }
@@ -1170,6 +1226,105 @@ std::string Player::MenuCaption(win::LONG id) const {
   Lock lock(mutex_);
   const MenuItem* item = menus_.Find(id);
   return item ? item->caption : std::string();
+}
+
+// ---- Following another player -------------------------------------------------
+
+void Player::SetRemote(RemoteControl* remote) {
+  Lock lock(mutex_);
+  remote_ = remote;
+}
+
+void Player::SetWatcher(std::function<void(PlayerChange)> watcher) {
+  Lock lock(mutex_);
+  watcher_ = std::move(watcher);
+}
+
+void Player::FollowTracks(std::vector<koru::Track> tracks, win::LONG current, bool reopen) {
+  Lock lock(mutex_);
+  if (current >= static_cast<win::LONG>(tracks.size())) current = -1;
+  const bool listChanged = tracks != tracks_;
+  if (!listChanged && current == current_ && !reopen) return;
+  const koru::Track before = current_ >= 0 ? tracks_[current_] : koru::Track{};
+  const bool sameTrack = current >= 0 && current == current_ && !reopen;
+  tracks_ = std::move(tracks);
+  if (listChanged) {
+    NotifyStatus(kStatusChangePlayList, static_cast<win::LONG>(tracks_.size()));
+    Changed(PlayerChange::kPlayList);
+  }
+  if (current < 0) {
+    const PlayStatus status = playback_.Status();
+    CloseTrack();
+    current_ = -1;
+    playback_.Unload();
+    LoadLyrics();
+    counter_ = 0;
+    NotifyPlayStatusIfChanged(status);
+    UpdateMoving(true);
+    Changed(PlayerChange::kTrack);
+    return;
+  }
+  if (!sameTrack) {
+    OpenTrack(current, false);
+    return;
+  }
+  // The same track, described anew (its title or length became known).
+  const koru::Track& now = tracks_[current_];
+  if (now.length != before.length) {
+    const win::LONG position = playback_.Position(Now());
+    playback_.Load(now.length, Now());
+    playback_.SetPosition(position, Now());
+  }
+  if (now.lyricsName != before.lyricsName) {
+    LoadLyrics();
+    NotifyStatus(kStatusLoadLyrics, 0);
+  }
+  NotifyStatus(kStatusDisplayTitle, current_);
+  UpdateMoving(true);
+  Changed(PlayerChange::kTrack);
+}
+
+void Player::FollowPlayback(PlayStatus status, win::LONG positionMs, win::LONG ratePercent) {
+  Lock lock(mutex_);
+  if (current_ < 0) return;
+  const PlayStatus before = playback_.Status();
+  playback_.SetRate(ratePercent, Now());
+  if (status == kStatusPlaying) {
+    playback_.Play(Now());
+  } else if (status == kStatusPaused) {
+    if (before != kStatusPaused) playback_.Play(Now());
+    if (playback_.Status() == kStatusPlaying) playback_.Pause(Now());
+  } else {
+    playback_.Stop(Now());
+  }
+  playback_.SetPosition(positionMs, Now());
+  counter_ = playback_.Position(Now());
+  NotifyPlayStatusIfChanged(before);
+  UpdateMoving(true);
+}
+
+void Player::FollowPosition(win::LONG positionMs) {
+  Lock lock(mutex_);
+  if (current_ < 0) return;
+  playback_.SetPosition(positionMs, Now());
+  counter_ = playback_.Position(Now());
+  UpdateMoving(true);
+  Changed(PlayerChange::kSeeked);
+}
+
+void Player::FollowVolume(win::LONG volume) {
+  Lock lock(mutex_);
+  ApplyVolume(volume);
+}
+
+void Player::FollowRepeat(bool on) {
+  Lock lock(mutex_);
+  ApplyRepeat(on);
+}
+
+void Player::FollowRandom(bool on) {
+  Lock lock(mutex_);
+  ApplyRandom(on);
 }
 
 // ---- Messages to the main window ----------------------------------------------

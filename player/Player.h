@@ -26,6 +26,7 @@
 #include "player/Menus.h"
 #include "player/Notifier.h"
 #include "player/Playback.h"
+#include "player/RemoteControl.h"
 #include "player/Settings.h"
 #include "player/Track.h"
 
@@ -103,6 +104,19 @@ struct TextRecord {
   bool showAccelChar = false;
   FontRecord font;
   win::LONG backColor = 0;
+};
+
+// What changed, for a watcher that reports the player elsewhere (the
+// session bus): the values a change of each kind may have touched.
+enum class PlayerChange {
+  kStatus,    // the play status
+  kTrack,     // the current track or its texts and length
+  kPlayList,  // the tracks of the play list
+  kVolume,
+  kRepeat,
+  kRandom,
+  kRate,
+  kSeeked,    // the position jumped (it moves on by itself otherwise)
 };
 
 struct PlayerOptions {
@@ -292,6 +306,30 @@ class Player {
   std::vector<MenuItem> MenuItems(win::LONG parent) const;
   std::string MenuCaption(win::LONG id) const;
 
+  // ---- Following another player ------------------------------------------
+
+  // Commands that change playback (play, pause, stop, next, back, seek and
+  // position, track, volume, repeat, random) go to `remote` instead of the
+  // simulation; null simulates again. The position still moves on with the
+  // clock between the reports of the followed player, but a track's end no
+  // longer moves to the next one: the followed player says what comes.
+  void SetRemote(RemoteControl* remote);
+  // The followed player's play list and its current track (-1: none).
+  // `reopen` opens the current track anew even when it looks the same, as
+  // when the other player moved on to an equal track.
+  void FollowTracks(std::vector<koru::Track> tracks, win::LONG current, bool reopen);
+  // Its play status, the position at this moment and its rate in percent.
+  void FollowPlayback(PlayStatus status, win::LONG positionMs, win::LONG ratePercent);
+  // Its position jumped.
+  void FollowPosition(win::LONG positionMs);
+  void FollowVolume(win::LONG volume);
+  void FollowRepeat(bool on);
+  void FollowRandom(bool on);
+
+  // Told of every change, under the player's lock and on any thread: the
+  // watcher must not block nor call the player back.
+  void SetWatcher(std::function<void(PlayerChange)> watcher);
+
   // ---- Messages to the main window ---------------------------------------
 
   // A plug-in's link announced its window: it hears that the player is open.
@@ -315,6 +353,12 @@ class Player {
 
   win::ULONGLONG Now() const;
   void Report(const std::string& line) const;
+  void Changed(PlayerChange change) const;
+  // Sends a command to the followed player; false when there is none.
+  bool Forward(RemoteCommand command, win::LONG value = 0);
+  void ApplyVolume(win::LONG volume);
+  void ApplyRepeat(bool on);
+  void ApplyRandom(bool on);
   void NotifyStatus(StatusCode code, win::LONG param);
   void NotifyPlayStatusIfChanged(PlayStatus before);
   void OpenTrack(win::LONG index, bool play);
@@ -366,6 +410,8 @@ class Player {
   win::HWND mainWindow_{};  // the window's handle for other threads, while the player runs
   std::unique_ptr<PluginLoader> plugins_;
   KoruServer* server_ = nullptr;  // holds one reference
+  RemoteControl* remote_ = nullptr;
+  std::function<void(PlayerChange)> watcher_;
 };
 
 }  // namespace koru

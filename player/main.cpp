@@ -3,7 +3,14 @@
 // follows a scenario file (--scenario) and quits, or runs until its window
 // is closed. Everything that happens is printed, one line at a time.
 //
-//   koru [--manual-clock] [--fresh] [--scenario FILE] [--snapshots DIR] [--plugin LIBRARY]... [FILE]...
+//   koru [--manual-clock] [--fresh] [--mirror [NAME]] [--scenario FILE] [--snapshots DIR]
+//        [--plugin LIBRARY]... [FILE]...
+//
+// On a session bus the player is an MPRIS player that desktops and tools
+// such as playerctl drive. With --mirror it is instead the mirror of
+// another MPRIS player (the one whose bus name ends in NAME, else the first
+// one playing, else the first one found): it follows that player and sends
+// it every command.
 //
 // With --manual-clock the platform clock stands still except when the
 // scenario waits, so a scenario runs at once; with --fresh the player starts
@@ -12,10 +19,13 @@
 // the scenario's snapshots (made when missing).
 #include <unistd.h>
 
+#include <sdbus-c++/sdbus-c++.h>
+
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +35,8 @@
 #include "platform/Errors.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
+#include "player/MprisMirror.h"
+#include "player/MprisServer.h"
 #include "player/Player.h"
 #include "player/PluginLoader.h"
 #include "player/Scenario.h"
@@ -42,8 +54,8 @@ void Print(const std::string& ansi) {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: koru [--manual-clock] [--fresh] [--scenario FILE] [--snapshots DIR] [--plugin LIBRARY]... "
-               "[FILE]...\n");
+               "usage: koru [--manual-clock] [--fresh] [--mirror [NAME]] [--scenario FILE] [--snapshots DIR]\n"
+               "            [--plugin LIBRARY]... [FILE]...\n");
   return 2;
 }
 
@@ -52,11 +64,39 @@ std::string CurrentFolder() {
   return getcwd(buffer, sizeof buffer) ? buffer : ".";
 }
 
+// The player on the session bus: served, or mirroring another player.
+struct BusLink {
+  std::unique_ptr<koru::MprisServer> server;
+  std::unique_ptr<koru::MprisMirror> mirror;
+};
+
+// False when mirroring was asked for and cannot be done; without a bus the
+// player otherwise runs on, told why MPRIS is off.
+bool LinkToBus(koru::Player& player, bool mirror, const std::string& mirrorName, BusLink& link) {
+  std::string why;
+  std::unique_ptr<sdbus::IConnection> connection = koru::mpris::ConnectSessionBus(why);
+  try {
+    if (connection && mirror) {
+      link.mirror = std::make_unique<koru::MprisMirror>(player, std::move(connection), mirrorName, Print);
+    } else if (connection) {
+      link.server = std::make_unique<koru::MprisServer>(player, std::move(connection));
+      Print("MPRIS: " + link.server->BusName());
+    }
+  } catch (const sdbus::Error& e) {
+    why = e.getName() + ": " + e.getMessage();
+  }
+  if (link.server || link.mirror) return true;
+  Print((mirror ? "error: cannot mirror: " : "MPRIS off: ") + why);
+  return !mirror;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   bool manualClock = false;
   bool fresh = false;
+  bool mirror = false;
+  std::string mirrorName;
   std::string scenarioFile;
   std::string snapshotFolder;
   std::vector<std::string> plugins;
@@ -67,6 +107,9 @@ int main(int argc, char** argv) {
       manualClock = true;
     } else if (arg == "--fresh") {
       fresh = true;
+    } else if (arg == "--mirror") {
+      mirror = true;
+      if (i + 1 < argc && std::strncmp(argv[i + 1], "--", 2) != 0) mirrorName = argv[++i];
     } else if (arg == "--scenario" && i + 1 < argc) {
       scenarioFile = argv[++i];
     } else if (arg == "--snapshots" && i + 1 < argc) {
@@ -108,6 +151,8 @@ int main(int argc, char** argv) {
       status = 1;
     }
   }
+  BusLink bus;
+  if (!LinkToBus(player, mirror, mirrorName, bus)) status = 1;
   for (const std::string& plugin : plugins) {
     const std::string path = koru::Scenario::WindowsPath(plugin, here);
     if (!player.Plugins().Load(path)) {
@@ -123,6 +168,7 @@ int main(int argc, char** argv) {
     while (!scenario.QuitRequested()) scenario.Wait(1000);
   }
   scenario.Wait(0);
+  bus = {};
   win::CoUninitialize();
   return status;
 }

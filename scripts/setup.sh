@@ -12,6 +12,8 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   libpng-dev
   ccache
+  libsdbus-c++-dev  # MPRIS on the session bus
+  dbus-daemon playerctl mpv mpv-mpris  # the MPRIS tests' private bus and real peers
   libgif-dev  # the GIF benchmark's and comparison tests' yardstick only
 )
 

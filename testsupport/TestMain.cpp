@@ -1,6 +1,6 @@
 // Every test process gets a platform prefix of its own in a fresh temporary
 // folder, removed afterwards, so tests run in parallel and never touch the
-// user's own prefix or named mutexes.
+// user's own prefix, named mutexes or session bus.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -17,6 +17,9 @@ int main(int argc, char** argv) {
   // Named mutexes are per logon, not per prefix: keep the test's own apart
   // from the user's and from other tests running at the same time.
   setenv("LOZG_MUTEX_DIR", (prefix + "/mutex").c_str(), 1);
+  // No test reaches the user's session bus: the address names no bus, until
+  // a test that needs one starts a bus of its own and names it.
+  setenv("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + prefix + "/no-session-bus").c_str(), 1);
   int result = RUN_ALL_TESTS();
   std::error_code ignored;
   std::filesystem::remove_all(prefix, ignored);
