@@ -1,5 +1,6 @@
 #include "platform/Handles.h"
 
+#include <algorithm>
 #include <mutex>
 #include <unordered_map>
 
@@ -50,6 +51,12 @@ bool HandleTable::Remove(uint32_t id) {
   dropped = std::move(it->second);
   t.objects.erase(it);
   return true;
+}
+
+size_t HandleTable::Count(HandleKind kind) {
+  Table& t = TheTable();
+  std::lock_guard guard(t.lock);
+  return std::count_if(t.objects.begin(), t.objects.end(), [kind](const auto& o) { return o.second->Kind() == kind; });
 }
 
 }  // namespace detail

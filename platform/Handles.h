@@ -51,6 +51,8 @@ class HandleTable {
   static std::shared_ptr<HandleObject> Find(uint32_t id);
   // Drops the table's reference; false when the id names nothing.
   static bool Remove(uint32_t id);
+  // How many live objects of the kind the table holds: a leak shows here.
+  static size_t Count(HandleKind kind);
 
   template <class T>
   static std::shared_ptr<T> Get(const void* handle) {

@@ -773,4 +773,13 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id) {
   return TRUE;
 }
 
+namespace test {
+
+size_t ThreadTimerCount() {
+  detail::Queue& q = detail::ThisQueue();
+  std::lock_guard lock(detail::KernelMutex());
+  return q.timers.size();
+}
+
+}  // namespace test
 }  // namespace win

@@ -227,4 +227,10 @@ bool PostInputLocked(const Window& w, UINT message, WPARAM wParam, LPARAM lParam
 void ForgetWindowMessagesLocked(HWND hwnd, DWORD threadId);
 
 }  // namespace detail
+namespace test {
+
+// The timers the calling thread has set and not killed.
+size_t ThreadTimerCount();
+
+}  // namespace test
 }  // namespace win
