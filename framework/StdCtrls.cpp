@@ -100,6 +100,8 @@ void TCustomLabel::Paint() {
     canvas->Brush()->SetStyle(bsSolid);
     canvas->FillRect(client);
   }
+  // A label without text is only its background: a bar or a meter segment.
+  if (GetLabelText().empty()) return;
   TRect rect = client;
   if (layout_ != tlTop) {
     TRect measured = client;
