@@ -1,11 +1,10 @@
 #include "plugin/Main.h"
 
+#include <algorithm>
 #include <cmath>
-#include <memory>
 
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
-#include "framework/Exceptions.h"
 #include "framework/Format.h"
 #include "framework/IniFiles.h"
 #include "framework/SysUtils.h"
@@ -172,7 +171,7 @@ void TFormKORULozenge::Invalidate() {
 void TFormKORULozenge::FormClose(TObject* Sender, TCloseAction& Action) {
   Closing = true;
   KORU->Unbind();
-  Application->ProcessMessages();
+  if (Application) Application->ProcessMessages();
   SaveSettings();
 }
 
@@ -507,7 +506,7 @@ void TFormKORULozenge::PopupPlayerVisibleClick(TObject* Sender) { KORU->SetVisib
 
 void TFormKORULozenge::PopupHelpClick(TObject* Sender) {
   const std::string page = Lozenge::PluginFolder() + "\\KORULozg.htm";
-  win::ShellExecuteA(Handle(), "open", page.c_str(), nullptr, nullptr, win::SW_SHOWNORMAL);
+  win::ShellExecuteA(Handle(), nullptr, page.c_str(), nullptr, nullptr, win::SW_SHOWNORMAL);
 }
 
 void TFormKORULozenge::PopupExitClick(TObject* Sender) { KORU->Abort(); }
@@ -699,13 +698,14 @@ void TFormKORULozenge::KORUStayOnTop(TObject* Sender, bool Flag) {
 
 namespace {
 
-// What the lozenge raises must not cross into the host.
+// What the lozenge raises must not cross into the host: the host's
+// application shows it.
 template <class Fn>
 void Guarded(Fn fn) {
   try {
     fn();
-  } catch (Exception&) {
-    Application->HandleException(nullptr);
+  } catch (...) {
+    if (Application) Application->HandleException(nullptr);
   }
 }
 

@@ -80,7 +80,7 @@ TEST_F(Menus, PopupChoosesDockingDesignsAndHelp) {
   const auto requests = presenter_->ShellRequests();
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(requests[0].file, "C:\\Plugins\\KORULozg.htm");
-  EXPECT_EQ(requests[0].verb, "open");
+  EXPECT_EQ(requests[0].verb, "");  // the default verb
   EXPECT_EQ(requests[0].owner, form_->Handle());
 }
 
