@@ -297,6 +297,9 @@ class Player {
   void Hello(win::HWND window);
   // The "Tool" section of the settings file changed.
   void ReloadTools();
+  // The main window's own events (activated, minimised, a new caption, a
+  // click or double click) for the registered windows.
+  void MainWindowEvent(StatusCode code, win::LONG param);
   ToolList Tools() const;
 
   // The texts of the main window.
@@ -315,6 +318,7 @@ class Player {
   win::ULONGLONG Now() const;
   void Report(const std::string& line) const;
   void NotifyStatus(StatusCode code, win::LONG param);
+  void DeliverPendingNotifications(const std::vector<Registration>& registrations);
   void NotifyPlayStatusIfChanged(PlayStatus before);
   void OpenTrack(win::LONG index, bool play);
   void CloseTrack();
@@ -337,6 +341,7 @@ class Player {
   PlayerMenus menus_;
   std::vector<koru::Track> tracks_;
   win::LONG current_ = -1;
+  win::LONG device_ = 0;  // the kind of track the display shows, 0 before the first
   Playback playback_;
   LrcDocument lyrics_;
   win::LONG lyricsLine_ = -1;
