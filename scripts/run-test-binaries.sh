@@ -11,16 +11,19 @@ seed=${GTEST_SEED:-$((RANDOM % 99999 + 1))}
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
 
-binaries=$(find "$build/bin" -maxdepth 1 -type f -name '*_tests' -perm -u+x | sort)
+binaries=$(find "$(realpath "$build")/bin" -maxdepth 1 -type f -name '*_tests' -perm -u+x | sort)
 [ -n "$binaries" ] || { echo "run-test-binaries: no test binaries in $build/bin" >&2; exit 1; }
 
-# One run of a binary, "whole" or "shuffled"; a failed run keeps its log.
+# One run of a binary, "whole" or "shuffled", in a folder of its own for
+# the files tests write where they run; a failed run keeps its log.
 run_one() {
   local binary=$1 order=$2
   local log="$logs/$(basename "$binary").$order.log"
+  local work="$logs/$(basename "$binary").$order.work"
   local args=(--gtest_brief=1)
   [ "$order" = shuffled ] && args+=(--gtest_shuffle "--gtest_random_seed=$seed")
-  if timeout 900 "$binary" "${args[@]}" >"$log" 2>&1; then
+  mkdir -p "$work"
+  if (cd "$work" && timeout 900 "$binary" "${args[@]}") >"$log" 2>&1; then
     echo "passed  $(basename "$binary") ($order)"
     rm -f "$log"
   else
