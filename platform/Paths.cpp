@@ -3,11 +3,11 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <algorithm>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -315,7 +315,8 @@ std::string ToHostPath(std::string_view windowsPath) {
   size_t start = 3;
   while (start < full.size()) {
     size_t sep = FindSeparator(full, start);
-    std::string part = WindowsNameToHost(std::string_view(full).substr(start, sep == std::string::npos ? sep : sep - start));
+    std::string part =
+        WindowsNameToHost(std::string_view(full).substr(start, sep == std::string::npos ? sep : sep - start));
     if (resolving) {
       std::string folder = host.empty() ? "/" : host;
       part = FindEntryInAnyCase(folder, part);

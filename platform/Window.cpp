@@ -361,22 +361,24 @@ LPARAM PackPoint(LONG x, LONG y) { return MAKELPARAM(static_cast<WORD>(x), stati
 void SendSize(HWND hwnd, const ClientPlace& place) {
   SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED, PackPoint(place.size.cx, place.size.cy));
 }
+
 // A minimised window keeps its bounds: its state and the kind of its
 // WM_SIZE tell it apart. A command that neither minimises nor restores
 // leaves the state as it is.
 void SetMinimized(HWND hwnd, bool minimize, bool restore) {
   bool changed = false;
-  if (!WithWindow(hwnd, [&](Window& w) {
-        const bool minimized = w.style & WS_MINIMIZE;
-        if (!IsTopLevel(&w) || minimize == minimized || (!minimize && !restore)) return;
-        w.style ^= WS_MINIMIZE;
-        changed = true;
-      }) ||
-      !changed)
-    return;
+  WithWindow(hwnd, [&](Window& w) {
+    const bool minimized = w.style & WS_MINIMIZE;
+    if (!IsTopLevel(&w) || minimize == minimized || (!minimize && !restore)) return;
+    w.style ^= WS_MINIMIZE;
+    changed = true;
+  });
+  if (!changed) return;
   ClientPlace place;
-  if (minimize) SendMessageA(hwnd, WM_SIZE, SIZE_MINIMIZED, 0);
-  else if (ClientPlaceOf(hwnd, place)) SendSize(hwnd, place);
+  if (minimize)
+    SendMessageA(hwnd, WM_SIZE, SIZE_MINIMIZED, 0);
+  else if (ClientPlaceOf(hwnd, place))
+    SendSize(hwnd, place);
 }
 
 void SendMove(HWND hwnd, const ClientPlace& place) {
@@ -1209,9 +1211,9 @@ BOOL ShowWindow(HWND hwnd, int command) {
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                  (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW) | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  if (show) detail::SetMinimized(hwnd, command == SW_MINIMIZE || command == SW_SHOWMINIMIZED ||
-                                           command == SW_SHOWMINNOACTIVE,
-                                 command == SW_RESTORE || command == SW_SHOWNORMAL || command == SW_SHOWDEFAULT);
+  const bool minimize = command == SW_MINIMIZE || command == SW_SHOWMINIMIZED || command == SW_SHOWMINNOACTIVE;
+  const bool restore = command == SW_RESTORE || command == SW_SHOWNORMAL || command == SW_SHOWDEFAULT;
+  if (show) detail::SetMinimized(hwnd, minimize, restore);
   return wasVisible;
 }
 

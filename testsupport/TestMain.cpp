@@ -1,14 +1,11 @@
 // Every test starts as in a fresh process: a platform prefix of its own in a
 // new temporary folder, removed after it, and none of the windows, window
 // classes, queued messages, clock, presenter or screen size an earlier test
-// left. So tests run in
-// parallel, in any order and many in one process, and never touch the
-// user's own prefix or named mutexes.
+// left. So tests run in parallel, in any order and many in one process, and
+// never touch the user's own prefix or named mutexes.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
