@@ -44,6 +44,11 @@ constexpr char16_t kHostByteBase = 0xE000;
 
 bool IsForbiddenInWindowsName(unsigned char c) { return c < 0x20 || std::strchr("\\:*?\"<>|", c); }
 
+// The bytes a host name may hold that a Windows name writes as private-use
+// characters. Only these come back from them: never a '/', a NUL or a '.',
+// so that no Windows name reaches outside its folder.
+bool IsEscapedByte(unsigned char b) { return b >= 0x80 || (b != 0 && IsForbiddenInWindowsName(b)); }
+
 // The length of the UTF-8 character at the front of `text`: 0 when the bytes
 // there are no character (a stray byte, a cut or overlong sequence, a
 // surrogate, a code point beyond U+10FFFF).
@@ -77,7 +82,8 @@ const std::vector<std::string>& HostByteCodes() {
 std::optional<char> HostByteOf(std::string_view character) {
   static const std::map<std::string, char, std::less<>> bytes = [] {
     std::map<std::string, char, std::less<>> all;
-    for (size_t byte = 0; byte < HostByteCodes().size(); ++byte) all[HostByteCodes()[byte]] = static_cast<char>(byte);
+    for (size_t byte = 0; byte < HostByteCodes().size(); ++byte)
+      if (IsEscapedByte(static_cast<unsigned char>(byte))) all[HostByteCodes()[byte]] = static_cast<char>(byte);
     return all;
   }();
   const auto it = bytes.find(character);

@@ -374,6 +374,22 @@ TEST_F(FilesTest, EveryHostNameIsListedUnderANameThatOpensAndWatchesIt) {
   FindCloseChangeNotification(watch);
 }
 
+// The private-use characters of '.', '/' and NUL, which no host name needs,
+// are ordinary characters of a Windows name: no way out of the folder.
+TEST_F(FilesTest, NoWindowsNameLeadsOutOfItsFolder) {
+  Folder("inner");
+  const auto escape = [](char16_t byte) { return WideToAnsi(std::u16string(1, 0xE000 + byte)); };
+  const std::string up = escape('.') + escape('.');
+  const std::string name = "T:\\inner\\" + up + escape('/') + "x";
+  HANDLE h = Open(name, GENERIC_WRITE, CREATE_NEW);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+  EXPECT_FALSE(std::filesystem::exists(Host("x")));
+  EXPECT_EQ(detail::ToHostPath(name), Host("inner/" + AnsiToUtf8(up + escape('/')) + "x"));
+  EXPECT_EQ(Names("T:\\inner\\*x"), (List{up + escape('/') + "x"}));
+  EXPECT_EQ(detail::ToHostPath("T:\\inner\\" + up), Host("inner/" + AnsiToUtf8(up)));
+}
+
 TEST_F(FilesTest, ShortNamesForNamesThatAreNot83) {
   for (const char* name : {"a.txt", "README", "Long File Name.txt", "LongFileName.html", "LongFileNameB.html",
                            "a+b.txt", ".bashrc", "archive.tar.gz", "abcdefghi", "LONGFI~1.TXT"})
