@@ -29,7 +29,11 @@ const std::array<Era, 5>& Eras() {
   return eras;
 }
 
+// A year or a month alone (its month or day 0) stands for its first day, not
+// for the day before it.
 const Era* EraOf(ktDate date) {
+  if (date.Month == 0) date.Month = 1;
+  if (date.Day == 0) date.Day = 1;
   for (const Era& era : Eras())
     if (date >= era.firstDay) return &era;
   return nullptr;

@@ -152,6 +152,7 @@ class ktvGIF::Decoder {
     transparent_ = gif.control_.HasTransparency();
     transparentIndex_ = gif.control_.TransparentIndex;
     BindTarget(*gif.target_);
+    if (interlaced && (transparent_ || rop_ != 0xCC)) SaveTargetUnderImage();
   }
 
   void Run(int minimumCodeSize) {
@@ -201,6 +202,25 @@ class ktvGIF::Decoder {
     pattern_ = DibPixel(brush);
     rop_ = win::detail::RopIndex(gif_.RasterOp);
   }
+
+  // An interlaced image copies each row of an early pass over the rows below
+  // it, as a preview. Where drawing reads the target (transparent pixels, a
+  // raster operation), each row is drawn over what the target held before
+  // the image instead, so the final picture does not depend on the preview.
+  void SaveTargetUnderImage() {
+    const int left = gif_.imageLeft_;
+    savedFrom_ = std::max(0, -left);
+    const int to = std::min(gif_.imageWidth_, targetWidth_ - left);
+    savedTop_ = std::max(0, gif_.imageTop_);
+    const int bottom = std::min(targetHeight_, gif_.imageTop_ + gif_.imageHeight_);
+    if (!bits_ || savedFrom_ >= to || savedTop_ >= bottom) return;
+    savedRowBytes_ = 3 * (to - savedFrom_);
+    saved_.resize(static_cast<size_t>(savedRowBytes_) * (bottom - savedTop_));
+    for (int y = savedTop_; y < bottom; ++y)
+      std::memcpy(SavedRow(y), bits_ + y * stride_ + 3 * (left + savedFrom_), savedRowBytes_);
+  }
+
+  uint8_t* SavedRow(int y) { return saved_.data() + static_cast<size_t>(y - savedTop_) * savedRowBytes_; }
 
   void ResetRoots() {
     for (int i = 0; i < 1 << minimumCodeSize_; ++i) {
@@ -324,6 +344,7 @@ class ktvGIF::Decoder {
         std::memcpy(out, firstCopy, 3 * (to - from));
         continue;
       }
+      if (!saved_.empty()) std::memcpy(out, SavedRow(y), 3 * (to - from));
       DrawPixels(row.data() + from, out, to - from);
       if (!firstCopy) firstCopy = out;
     }
@@ -383,6 +404,11 @@ class ktvGIF::Decoder {
   int blockLength_ = 0;
   int blockPos_ = 0;
   bool terminatorRead_ = false;
+
+  std::vector<uint8_t> saved_;  // the target under an interlaced image, see SaveTargetUnderImage
+  int savedFrom_ = 0;
+  int savedTop_ = 0;
+  int savedRowBytes_ = 0;
 
   std::vector<uint8_t> row_;
   std::array<uint8_t, kMaxCodes> string_;

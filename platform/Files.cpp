@@ -437,7 +437,7 @@ bool ReadFolder(const std::string& host, std::vector<FoundEntry>* entries) {
   DIR* dir = opendir(host.c_str());
   if (!dir) return false;
   while (dirent* d = readdir(dir))
-    if (!IsDotName(d->d_name)) entries->push_back({d->d_name, Utf8ToAnsi(d->d_name), {}});
+    if (!IsDotName(d->d_name)) entries->push_back({d->d_name, detail::HostNameToWindows(d->d_name), {}});
   closedir(dir);
   std::sort(entries->begin(), entries->end(),
             [](const FoundEntry& a, const FoundEntry& b) { return SortKey(a.hostName) < SortKey(b.hostName); });
@@ -614,7 +614,7 @@ bool CopyHostFile(const std::string& from, const std::string& to, bool exclusive
 // both name the same file (a change of letter case only).
 std::string SpelledTarget(const std::string& toHost, LPCSTR toWindows) {
   const std::string full = detail::FullWindowsPath(toWindows);
-  return HostParent(toHost) + "/" + AnsiToUtf8(std::string_view(full).substr(LastSeparator(full) + 1));
+  return HostParent(toHost) + "/" + detail::WindowsNameToHost(std::string_view(full).substr(LastSeparator(full) + 1));
 }
 
 bool RenameHost(const std::string& from, const std::string& to, bool replace) {

@@ -3,12 +3,14 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <unistd.h>
 #include <vector>
 
@@ -34,6 +36,73 @@ bool EndsWithSeparator(std::string_view path) {
        sep = detail::FindSeparator(path, sep + 1))
     last = sep;
   return !path.empty() && last == path.size() - 1;
+}
+
+// ---- file names between the host and Windows ----
+
+constexpr char16_t kHostByteBase = 0xE000;
+
+bool IsForbiddenInWindowsName(unsigned char c) { return c < 0x20 || std::strchr("\\:*?\"<>|", c); }
+
+// The bytes a host name may hold that a Windows name writes as private-use
+// characters. Only these come back from them: never a '/', a NUL or a '.',
+// so that no Windows name reaches outside its folder.
+bool IsEscapedByte(unsigned char b) { return b >= 0x80 || (b != 0 && IsForbiddenInWindowsName(b)); }
+
+// The length of the UTF-8 character at the front of `text`: 0 when the bytes
+// there are no character (a stray byte, a cut or overlong sequence, a
+// surrogate, a code point beyond U+10FFFF).
+size_t Utf8CharLength(std::string_view text) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char first = byte(0);
+  if (first < 0x80) return 1;
+  const size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 0;
+  if (length == 0 || first > 0xF4 || text.size() < length) return 0;
+  char32_t code = first & (0x7F >> length);
+  for (size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return 0;
+    code = code << 6 | (byte(i) & 0x3F);
+  }
+  constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+  return length;
+}
+
+// The code page 932 forms of U+E000 + byte, for every byte.
+const std::vector<std::string>& HostByteCodes() {
+  static const std::vector<std::string> codes = [] {
+    std::vector<std::string> all;
+    for (char16_t byte = 0; byte < 0x100; ++byte) all.push_back(WideToAnsi(std::u16string(1, kHostByteBase + byte)));
+    return all;
+  }();
+  return codes;
+}
+
+// The host byte a double-byte character of a Windows name stands for.
+std::optional<char> HostByteOf(std::string_view character) {
+  static const std::map<std::string, char, std::less<>> bytes = [] {
+    std::map<std::string, char, std::less<>> all;
+    for (size_t byte = 0; byte < HostByteCodes().size(); ++byte)
+      if (IsEscapedByte(static_cast<unsigned char>(byte))) all[HostByteCodes()[byte]] = static_cast<char>(byte);
+    return all;
+  }();
+  const auto it = bytes.find(character);
+  return it == bytes.end() ? std::nullopt : std::optional<char>(it->second);
+}
+
+// A host character as Windows writes it: itself, when code page 932 holds
+// it, a Windows name may and it does not stand for a host byte; else each of
+// its bytes.
+std::string WindowsCharacter(std::string_view character, bool valid) {
+  const auto first = static_cast<unsigned char>(character[0]);
+  if (first < 0x80 && !IsForbiddenInWindowsName(first)) return std::string(character);
+  if (valid && first >= 0x80) {
+    std::string ansi = Utf8ToAnsi(character);
+    if (AnsiToUtf8(ansi) == character && !HostByteOf(ansi)) return ansi;
+  }
+  std::string escaped;
+  for (char byte : character) escaped += HostByteCodes()[static_cast<unsigned char>(byte)];
+  return escaped;
 }
 
 std::string MapFilePath() { return PlatformPrefix() + "/drives"; }
@@ -160,6 +229,39 @@ DWORD CopyToBuffer(std::string_view text, LPSTR buffer, DWORD size) {
   return static_cast<DWORD>(text.size());
 }
 
+void ForgetDrives() {
+  DriveMap& map = Drives();
+  std::lock_guard guard(map.lock);
+  map.loaded = false;
+  map.folders.clear();
+  map.currentDirectory.clear();
+}
+
+std::string HostNameToWindows(std::string_view hostName) {
+  std::string windows;
+  while (!hostName.empty()) {
+    const size_t length = Utf8CharLength(hostName);
+    windows += WindowsCharacter(hostName.substr(0, std::max<size_t>(length, 1)), length > 0);
+    hostName.remove_prefix(std::max<size_t>(length, 1));
+  }
+  return windows;
+}
+
+std::string WindowsNameToHost(std::string_view windowsName) {
+  std::string host;
+  size_t plainFrom = 0;  // the start of the text not yet converted
+  for (size_t i = 0; i < windowsName.size();) {
+    const size_t length = IsDBCSLeadByte(static_cast<BYTE>(windowsName[i])) && i + 1 < windowsName.size() ? 2 : 1;
+    if (const auto byte = length == 2 ? HostByteOf(windowsName.substr(i, 2)) : std::nullopt) {
+      host += AnsiToUtf8(windowsName.substr(plainFrom, i - plainFrom));
+      host += *byte;
+      plainFrom = i + length;
+    }
+    i += length;
+  }
+  return host + AnsiToUtf8(windowsName.substr(plainFrom));
+}
+
 std::string_view::size_type FindSeparator(std::string_view path, std::string_view::size_type from) {
   for (auto i = from; i < path.size(); ++i) {
     if (IsSeparator(path[i])) return i;
@@ -219,7 +321,8 @@ std::string ToHostPath(std::string_view windowsPath) {
   size_t start = 3;
   while (start < full.size()) {
     size_t sep = FindSeparator(full, start);
-    std::string part = AnsiToUtf8(std::string_view(full).substr(start, sep == std::string::npos ? sep : sep - start));
+    std::string part =
+        WindowsNameToHost(std::string_view(full).substr(start, sep == std::string::npos ? sep : sep - start));
     if (resolving) {
       std::string folder = host.empty() ? "/" : host;
       part = FindEntryInAnyCase(folder, part);
@@ -262,12 +365,14 @@ std::string ToWindowsPath(std::string_view hostPath) {
     }
   }
   if (!bestLetter) return {};
-  std::string rest = host.substr(bestLength);
   std::string windows = std::string(1, bestLetter) + ":";
-  std::string ansi = Utf8ToAnsi(rest);
-  for (char& c : ansi)
-    if (c == '/') c = '\\';
-  windows += ansi;
+  std::string_view rest = std::string_view(host).substr(bestLength);
+  // `rest` is empty or a '/' before each name.
+  for (size_t slash = 0; slash < rest.size();) {
+    const size_t next = std::min(rest.find('/', slash + 1), rest.size());
+    windows += "\\" + HostNameToWindows(rest.substr(slash + 1, next - slash - 1));
+    slash = next;
+  }
   if (windows.size() == 2) windows += "\\";
   return windows;
 }

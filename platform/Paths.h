@@ -39,6 +39,20 @@ std::string ToHostPath(std::string_view windowsPath);
 // matching folder.
 std::string ToWindowsPath(std::string_view hostPath);
 
+// One file name between the host (UTF-8 bytes) and Windows (code page 932).
+// A host name may hold what a Windows name cannot: the characters
+// \ : * ? " < > | and control characters, bytes that are not UTF-8, and
+// characters code page 932 lacks. Each byte of such a character stands in
+// the Windows name as the private-use character U+E000 + byte, and so do
+// the bytes of a host name's own characters of that range, so that the two
+// conversions undo each other for every host name.
+std::string HostNameToWindows(std::string_view hostName);
+std::string WindowsNameToHost(std::string_view windowsName);
+
+// Forgets the drive map and the current directory, which are read again
+// from the prefix on their next use.
+void ForgetDrives();
+
 // Splits a Windows path at its separators ('\' and '/'), never inside a
 // double-byte character.
 std::string_view::size_type FindSeparator(std::string_view path, std::string_view::size_type from = 0);

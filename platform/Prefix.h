@@ -12,6 +12,15 @@ inline constexpr const char* kPrefixVariable = "LOZG_PREFIX";
 // The prefix folder as a host path without a trailing slash: $LOZG_PREFIX,
 // else $XDG_DATA_HOME/lozg, else ~/.local/share/lozg. Created on first use;
 // read once per process.
-const std::string& PlatformPrefix();
+std::string PlatformPrefix();
+
+namespace test {
+
+// Moves the process to the prefix `folder` as a process started there would
+// find it: the registry, the drive map and the current directory are taken
+// afresh from it. Between tests, while no other thread uses the platform.
+void UsePrefix(const std::string& folder);
+
+}  // namespace test
 
 }  // namespace win

@@ -398,7 +398,7 @@ std::string FindLibrary(std::string_view name) {
   if (name.empty()) return {};
   if (HasSeparatorOrDrive(name)) return detail::ToHostPath(name);
   for (const std::string& folder : {FolderOf(ExecutableHostPath()), detail::ToHostPath(CurrentWindowsDirectory())}) {
-    std::string candidate = folder + "/" + AnsiToUtf8(name);
+    std::string candidate = folder + "/" + detail::WindowsNameToHost(name);
     if (IsRegularFile(candidate)) return candidate;
   }
   return {};
@@ -770,7 +770,7 @@ HMODULE GetModuleHandleA(LPCSTR name) {
   if (HasSeparatorOrDrive(name))
     search.wantedPath = detail::ToHostPath(name);
   else
-    search.wantedName = AnsiToUtf8(name);
+    search.wantedName = detail::WindowsNameToHost(name);
   dl_iterate_phdr(
       [](dl_phdr_info* info, size_t, void* data) {
         auto& s = *static_cast<Search*>(data);

@@ -361,6 +361,26 @@ LPARAM PackPoint(LONG x, LONG y) { return MAKELPARAM(static_cast<WORD>(x), stati
 void SendSize(HWND hwnd, const ClientPlace& place) {
   SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED, PackPoint(place.size.cx, place.size.cy));
 }
+
+// A minimised window keeps its bounds: its state and the kind of its
+// WM_SIZE tell it apart. A command that neither minimises nor restores
+// leaves the state as it is.
+void SetMinimized(HWND hwnd, bool minimize, bool restore) {
+  bool changed = false;
+  WithWindow(hwnd, [&](Window& w) {
+    const bool minimized = w.style & WS_MINIMIZE;
+    if (!IsTopLevel(&w) || minimize == minimized || (!minimize && !restore)) return;
+    w.style ^= WS_MINIMIZE;
+    changed = true;
+  });
+  if (!changed) return;
+  ClientPlace place;
+  if (minimize)
+    SendMessageA(hwnd, WM_SIZE, SIZE_MINIMIZED, 0);
+  else if (ClientPlaceOf(hwnd, place))
+    SendSize(hwnd, place);
+}
+
 void SendMove(HWND hwnd, const ClientPlace& place) {
   SendMessageA(hwnd, WM_MOVE, 0, PackPoint(place.origin.x, place.origin.y));
 }
@@ -1088,6 +1108,17 @@ BOOL EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM lParam) {
   return detail::Enumerate(handles, proc, lParam);
 }
 
+namespace test {
+
+std::vector<std::string> WindowClassNames() {
+  std::lock_guard lock(detail::KernelMutex());
+  std::vector<std::string> names;
+  for (const auto& [folded, windowClass] : detail::State().classes) names.push_back(windowClass->name);
+  return names;
+}
+
+}  // namespace test
+
 BOOL EnumThreadWindows(DWORD threadId, WNDENUMPROC proc, LPARAM lParam) {
   std::vector<HWND> handles;
   {
@@ -1180,7 +1211,16 @@ BOOL ShowWindow(HWND hwnd, int command) {
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
                  (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW) | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  const bool minimize = command == SW_MINIMIZE || command == SW_SHOWMINIMIZED || command == SW_SHOWMINNOACTIVE;
+  const bool restore = command == SW_RESTORE || command == SW_SHOWNORMAL || command == SW_SHOWDEFAULT;
+  if (show) detail::SetMinimized(hwnd, minimize, restore);
   return wasVisible;
+}
+
+BOOL IsIconic(HWND hwnd) {
+  bool minimized = false;
+  detail::WithWindow(hwnd, [&](Window& w) { minimized = w.style & WS_MINIMIZE; });
+  return minimized;
 }
 
 BOOL IsWindowVisible(HWND hwnd) {

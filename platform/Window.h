@@ -140,6 +140,7 @@ constexpr WORD WA_INACTIVE = 0;
 constexpr WORD WA_ACTIVE = 1;
 constexpr WORD WA_CLICKACTIVE = 2;
 constexpr WPARAM SIZE_RESTORED = 0;
+constexpr WPARAM SIZE_MINIMIZED = 1;
 
 // Pseudo-handles: z-order positions of SetWindowPos, and the parent of
 // message-only windows.
@@ -256,7 +257,10 @@ LONG_PTR GetWindowLongPtrA(HWND hwnd, int index);
 LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value);
 
 // Visibility, bounds and z-order.
+// SW_MINIMIZE and its kin minimise a top-level window, SW_RESTORE and
+// SW_SHOWNORMAL restore it, each announced by WM_SIZE.
 BOOL ShowWindow(HWND hwnd, int command);
+BOOL IsIconic(HWND hwnd);
 BOOL IsWindowVisible(HWND hwnd);
 BOOL GetWindowRect(HWND hwnd, LPRECT rect);
 BOOL GetClientRect(HWND hwnd, LPRECT rect);
@@ -273,6 +277,14 @@ HWND SetActiveWindow(HWND hwnd);
 HWND GetActiveWindow();
 BOOL EnableWindow(HWND hwnd, BOOL enable);
 BOOL IsWindowEnabled(HWND hwnd);
+
+namespace test {
+
+// The names of the window classes the process has registered, as they were
+// registered; for the test harness, which takes away what a test left.
+std::vector<std::string> WindowClassNames();
+
+}  // namespace test
 
 namespace detail {
 

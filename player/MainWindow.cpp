@@ -44,6 +44,8 @@ TFormKORU::TFormKORU(TComponent* AOwner, koru::Player& Player) : TForm(AOwner), 
   PanelLyrics->SetBevelOuter(bvLowered);
   PanelLyrics->SetCaption("");
   PanelLyrics->Tag = koru::kControlLyrics;
+  PanelLyrics->OnClick = [this](TObject*) { player_.MainWindowEvent(koru::kStatusClick, koru::kControlLyrics); };
+  PanelLyrics->OnDblClick = [this](TObject*) { player_.MainWindowEvent(koru::kStatusDblClick, koru::kControlLyrics); };
   loader.Loaded();
 }
 
@@ -70,7 +72,42 @@ void TFormKORU::Shut() {
 }
 
 void TFormKORU::WndProc(TMessage& Message) {
-  if (!HandlePlayerMessage(Message)) TForm::WndProc(Message);
+  if (!HandlePlayerMessage(Message) && !HandleWindowEvent(Message)) TForm::WndProc(Message);
+}
+
+// What happens to the window itself, told to the plug-ins once the form has
+// handled it; false for every other message.
+bool TFormKORU::HandleWindowEvent(TMessage& Message) {
+  switch (Message.Msg) {
+    case win::WM_ACTIVATE:
+      TForm::WndProc(Message);
+      player_.MainWindowEvent(koru::kStatusActive, win::LOWORD(Message.WParam) != win::WA_INACTIVE ? 1 : 0);
+      return true;
+    case win::WM_SIZE:
+      TForm::WndProc(Message);
+      if ((Message.WParam == win::SIZE_MINIMIZED) != minimized_) {
+        minimized_ = !minimized_;
+        player_.MainWindowEvent(koru::kStatusMinimize, minimized_ ? 1 : 0);
+      }
+      return true;
+    case win::WM_LBUTTONDOWN:
+      pressed_ = true;
+      TForm::WndProc(Message);
+      return true;
+    case win::WM_LBUTTONUP: {
+      const bool click = pressed_;
+      pressed_ = false;
+      TForm::WndProc(Message);
+      if (click) player_.MainWindowEvent(koru::kStatusClick, 0);
+      return true;
+    }
+    case win::WM_LBUTTONDBLCLK:
+      TForm::WndProc(Message);
+      player_.MainWindowEvent(koru::kStatusDblClick, 0);
+      return true;
+    default:
+      return false;
+  }
 }
 
 // The player's requests and deferred work; false for every other message.
@@ -136,7 +173,10 @@ void TFormKORU::FollowPlayerPlace() {
 
 void TFormKORU::ShowPlayerTexts() {
   const koru::Player::MainTexts texts = player_.Texts();
-  if (Caption() != texts.caption) SetCaption(texts.caption);
+  if (Caption() != texts.caption) {
+    SetCaption(texts.caption);
+    player_.MainWindowEvent(koru::kStatusDisplayCaption, 0);
+  }
   if (LabelTitle->Caption() != texts.title) LabelTitle->SetCaption(texts.title);
   if (LabelTime->Caption() != texts.time) LabelTime->SetCaption(texts.time);
   if (LabelState->Caption() != texts.state) LabelState->SetCaption(texts.state);

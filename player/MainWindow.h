@@ -3,6 +3,9 @@
 // lyrics colours from its lyrics panel (control 19). Its labels show the
 // track's title, the time and the playing state; it drives playback from its
 // timer and handles the player's "WM_KORU" requests and its own deferred work.
+// Its activation, minimising, new captions and clicks go to the plug-ins as
+// status notifications; a click's value is the control clicked (0 for the
+// window itself, 19 for the lyrics panel).
 #pragma once
 
 #include "framework/ExtCtrls.h"
@@ -49,6 +52,7 @@ class TFormKORU : public TForm {
 
  private:
   bool HandlePlayerMessage(TMessage& Message);
+  bool HandleWindowEvent(TMessage& Message);
   void FollowPlayerPlace();
   void ShowPlayerTexts();
 
@@ -56,4 +60,7 @@ class TFormKORU : public TForm {
   // Set while Refresh moves the window to the player's place: that move is
   // an echo, not a move of the window's own to report back.
   bool applyingPlace_ = false;
+  bool minimized_ = false;
+  // The left button went down in the window: its release is a click.
+  bool pressed_ = false;
 };

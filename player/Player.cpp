@@ -157,6 +157,7 @@ void Player::Quit() {
     registrations = notifier_.Registrations();
   }
   for (const Registration& r : registrations) notifier_.NotifyWindow(r.window, kNotifyClose, Handle());
+  DeliverPendingNotifications(registrations);
   plugins_->EndAll();
   {
     Lock lock(mutex_);
@@ -174,6 +175,17 @@ void Player::Quit() {
   application_.reset();
   win::PostQuitMessage(0);
   Report("KORU closed");
+}
+
+// The windows of this thread, the plug-ins' among them, get what was posted
+// to them before the plug-ins end and take their windows with them.
+void Player::DeliverPendingNotifications(const std::vector<Registration>& registrations) {
+  const win::DWORD thread = win::GetCurrentThreadId();
+  for (const Registration& r : registrations) {
+    if (win::GetWindowThreadProcessId(r.window, nullptr) != thread) continue;
+    win::MSG msg;
+    while (win::PeekMessageA(&msg, r.window, MessageId(), MessageId(), win::PM_REMOVE)) win::DispatchMessageA(&msg);
+  }
 }
 
 bool Player::Running() const {
@@ -240,6 +252,10 @@ void Player::OpenTrack(win::LONG index, bool play) {
   LoadLyrics();
   counter_ = 0;
   NotifyStatus(kStatusOpenTrack, index);
+  if (track.kind != device_) {
+    device_ = track.kind;
+    NotifyStatus(kStatusDisplayDevice, device_);
+  }
   NotifyStatus(kStatusDisplayTrack, index + 1);
   NotifyStatus(kStatusDisplayTitle, index);
   NotifyStatus(kStatusLoadLyrics, 0);
@@ -1340,6 +1356,11 @@ void Player::ReloadTools() {
   Report(FormatC("tools reloaded: %d", {static_cast<int>(tools_.size())}));
 }
 
+void Player::MainWindowEvent(StatusCode code, win::LONG param) {
+  Lock lock(mutex_);
+  if (running_) NotifyStatus(code, param);
+}
+
 ToolList Player::Tools() const {
   Lock lock(mutex_);
   return tools_;
@@ -1356,7 +1377,8 @@ Player::MainTexts Player::Texts() const {
   const koru::Track& t = tracks_[current_];
   texts.title = FormatC("%.3d %s", {current_ + 1, t.title});
   texts.time = Clock(playback_.Position(Now())) + " / " + Clock(t.length);
-  texts.caption = "KORU - " + texts.title + "  " + texts.time + "  " + texts.state;
+  // Without the time, so that the caption changes with the track and the state only.
+  texts.caption = "KORU - " + texts.title + "  " + texts.state;
   return texts;
 }
 

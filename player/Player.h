@@ -336,6 +336,9 @@ class Player {
   void Hello(win::HWND window);
   // The "Tool" section of the settings file changed.
   void ReloadTools();
+  // The main window's own events (activated, minimised, a new caption, a
+  // click or double click) for the registered windows.
+  void MainWindowEvent(StatusCode code, win::LONG param);
   ToolList Tools() const;
 
   // The texts of the main window.
@@ -360,6 +363,7 @@ class Player {
   void ApplyRepeat(bool on);
   void ApplyRandom(bool on);
   void NotifyStatus(StatusCode code, win::LONG param);
+  void DeliverPendingNotifications(const std::vector<Registration>& registrations);
   void NotifyPlayStatusIfChanged(PlayStatus before);
   void OpenTrack(win::LONG index, bool play);
   void CloseTrack();
@@ -382,6 +386,7 @@ class Player {
   PlayerMenus menus_;
   std::vector<koru::Track> tracks_;
   win::LONG current_ = -1;
+  win::LONG device_ = 0;  // the kind of track the display shows, 0 before the first
   Playback playback_;
   LrcDocument lyrics_;
   win::LONG lyricsLine_ = -1;

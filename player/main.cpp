@@ -5,6 +5,7 @@
 //
 //   koru [--manual-clock] [--fresh] [--mirror [NAME]] [--scenario FILE] [--snapshots DIR]
 //        [--plugin LIBRARY]... [FILE]...
+//   koru --help
 //
 // On a session bus the player is an MPRIS player that desktops and tools
 // such as playerctl drive. With --mirror it is instead the mirror of
@@ -52,11 +53,45 @@ void Print(const std::string& ansi) {
   std::fflush(stdout);
 }
 
+constexpr const char* kUsageLine =
+    "usage: koru [--manual-clock] [--fresh] [--mirror [NAME]] [--scenario FILE] [--snapshots DIR]\n"
+    "            [--plugin LIBRARY]... [FILE]...\n";
+
+constexpr const char* kHelp =
+    "\n"
+    "The stand-in KORU player, headless. It loads the play lists (.kpl) and the\n"
+    "files given, and the plug-ins named with --plugin, then follows the scenario\n"
+    "file and quits, or runs until its window is closed. Everything that happens\n"
+    "is printed, one line at a time.\n"
+    "\n"
+    "  --manual-clock    the clock moves only when the scenario waits, so a\n"
+    "                    scenario runs at once\n"
+    "  --fresh           start from the default settings, not those saved last time\n"
+    "  --mirror [NAME]   follow another MPRIS player on the session bus (the one\n"
+    "                    whose bus name ends in NAME, else the first one playing,\n"
+    "                    else the first one found) and send it every command\n"
+    "  --scenario FILE   follow the commands of FILE, then quit\n"
+    "  --snapshots DIR   where the scenario's relative snapshot names are written\n"
+    "  --plugin LIBRARY  load the plug-in LIBRARY (a host path); may be repeated\n"
+    "  --help            print this and exit\n"
+    "\n"
+    "A scenario file holds one command a line (play, wait 0:05, move 240 160,\n"
+    "menu ID, snapshot FILE, quit, ...). The commands are described in\n"
+    "player/Scenario.h and in README.md, section \"The stand-in player\".\n"
+    "\n"
+    "The player keeps its settings and registry in the platform prefix\n"
+    "($LOZG_PREFIX, else $XDG_DATA_HOME/lozg, else ~/.local/share/lozg).\n";
+
 int Usage() {
-  std::fprintf(stderr,
-               "usage: koru [--manual-clock] [--fresh] [--mirror [NAME]] [--scenario FILE] [--snapshots DIR]\n"
-               "            [--plugin LIBRARY]... [FILE]...\n");
+  std::fputs(kUsageLine, stderr);
+  std::fputs("koru --help tells more.\n", stderr);
   return 2;
+}
+
+int Help() {
+  std::fputs(kUsageLine, stdout);
+  std::fputs(kHelp, stdout);
+  return 0;
 }
 
 std::string CurrentFolder() {
@@ -103,7 +138,9 @@ int main(int argc, char** argv) {
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--manual-clock") {
+    if (arg == "--help" || arg == "-h") {
+      return Help();
+    } else if (arg == "--manual-clock") {
       manualClock = true;
     } else if (arg == "--fresh") {
       fresh = true;

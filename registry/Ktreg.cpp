@@ -1,5 +1,7 @@
 #include "registry/Ktreg.h"
 
+#include <vector>
+
 #include "framework/Exceptions.h"
 #include "framework/Lists.h"
 #include "framework/SysUtils.h"
@@ -78,6 +80,33 @@ std::string ProgramOf(const std::string& Command) {
   return program;
 }
 
+// The programs a value may name: a command line's program, quoted or (when
+// unquoted) ending at any blank, as the system tries them; an icon location
+// names its file before the ",index".
+std::vector<std::string> ProgramsNamedBy(const std::string& Value) {
+  const std::string text = Trim(Value);
+  if (text.starts_with('"')) {
+    const size_t close = text.find('"', 1);
+    return {text.substr(1, close == std::string::npos ? std::string::npos : close - 1)};
+  }
+  std::vector<std::string> programs;
+  for (size_t blank = text.find(' '); blank != std::string::npos; blank = text.find(' ', blank + 1))
+    programs.push_back(text.substr(0, blank));
+  programs.push_back(text);
+  const size_t comma = text.rfind(',');
+  if (comma != std::string::npos && comma + 1 < text.size() &&
+      text.find_first_not_of("-0123456789", comma + 1) == std::string::npos)
+    programs.push_back(text.substr(0, comma));
+  return programs;
+}
+
+// Whether `Program` is the application: the same whole path, ignoring case;
+// an application known by its file name alone is any program of that name.
+bool IsApplication(const std::string& Program, const std::string& Application) {
+  const bool nameOnly = ExtractFileName(Application) == Application;
+  return AnsiSameFileName(nameOnly ? ExtractFileName(Program) : Program, Application);
+}
+
 }  // namespace
 
 // The installed-programs list as the base key of HKEY_LOCAL_MACHINE for one
@@ -102,6 +131,22 @@ class ktvRegistry::UninstallScope {
   HKEY rootKey_;
 };
 
+// The display name of an installed-programs entry is saved beside its
+// uninstall command, in a backup value of its own, while this scope lasts.
+class ktvRegistry::DisplayNameBackupScope {
+ public:
+  explicit DisplayNameBackupScope(ktvRegistry& Registry) : registry_(Registry), backupName_(Registry.BackupName) {
+    if (!backupName_.empty()) registry_.BackupName = backupName_ + ".DisplayName";
+  }
+  ~DisplayNameBackupScope() { registry_.BackupName = backupName_; }
+  DisplayNameBackupScope(const DisplayNameBackupScope&) = delete;
+  DisplayNameBackupScope& operator=(const DisplayNameBackupScope&) = delete;
+
+ private:
+  ktvRegistry& registry_;
+  std::string backupName_;
+};
+
 // ---- Basics -----------------------------------------------------------------
 
 ktvRegistry::ktvRegistry() : ktvRegistry(std::string()) {}
@@ -116,7 +161,16 @@ void ktvRegistry::Init(const std::string& AKeyPath) {
   BackupName = FileType;
 }
 
-void ktvRegistry::SetApplicationName(const std::string& Name) { ApplicationName = LowerCase(ExtractFileName(Name)); }
+void ktvRegistry::SetApplicationName(const std::string& Name) {
+  ApplicationName = LowerCase(ExtractFileName(Name));
+  applicationPath_ = Name;
+}
+
+// The path given to SetApplicationName, unless ApplicationName has been
+// set to another program since.
+std::string ktvRegistry::ApplicationPath() const {
+  return AnsiSameFileName(ExtractFileName(applicationPath_), ApplicationName) ? applicationPath_ : ApplicationName;
+}
 
 std::string ktvRegistry::MakeKeyPath(const std::string& Key) const {
   if (KeyPath.empty()) return Key;
@@ -222,9 +276,14 @@ bool ktvRegistry::IsBackup(const std::string& Key) {
   return Guarded(*this, false, [&] { return Open(Key, false) && ValueExists(BackupName); });
 }
 
+// A program whose path merely contains the application's name
+// (C:\Other\MediaPlayer.exe for player.exe) is another program.
 bool ktvRegistry::IsAssociate(const std::string& Key, const std::string& Name) {
-  const std::string application = LowerCase(ApplicationName);
-  return !application.empty() && AnsiPos(application, LowerCase(ReadKey(Key, Name))) > 0;
+  if (ApplicationName.empty()) return false;
+  const std::string application = ApplicationPath();
+  for (const std::string& program : ProgramsNamedBy(ReadKey(Key, Name)))
+    if (IsApplication(program, application)) return true;
+  return false;
 }
 
 bool ktvRegistry::IsAssociate(const std::string& Action) {
@@ -537,14 +596,21 @@ std::string ktvRegistry::SetUninstall(const std::string& Key, const std::string&
                                       const std::string& UninstallString) {
   if (Key.empty()) return std::string();
   UninstallScope scope(*this);
-  if (BackupWrite(Key, "UninstallString", UninstallString)) WriteKey(Key, "DisplayName", DisplayName);
+  if (BackupWrite(Key, "UninstallString", UninstallString)) {
+    DisplayNameBackupScope displayName(*this);
+    BackupWrite(Key, "DisplayName", DisplayName);
+  }
   return ReadBackup(Key);
 }
 
+// The display name comes back after the command, and only when the entry
+// kept a copy of it.
 bool ktvRegistry::RestoreUninstall(const std::string& Key) {
   if (Key.empty()) return false;
   UninstallScope scope(*this);
-  return RestoreBackup(Key, "UninstallString");
+  if (!RestoreBackup(Key, "UninstallString")) return false;
+  DisplayNameBackupScope displayName(*this);
+  return !IsBackup(Key) || RestoreBackup(Key, "DisplayName");
 }
 
 std::string ktvRegistry::ReadBackupUninstall(const std::string& Key) {

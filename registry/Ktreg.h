@@ -4,8 +4,9 @@
 //
 // Every value it overwrites is first copied into a backup value of the
 // same key, named BackupName; a restore puts the copy back and removes what
-// the application added. A value counts as the application's own when it
-// contains ApplicationName (ignoring case). A backup, once taken, is kept
+// the application added. A value counts as the application's own when the
+// program it names (a command line's program, an icon's file) is the
+// application's whole path, ignoring case. A backup, once taken, is kept
 // until it is restored, so that associating again never replaces the saved
 // copy with the application's own earlier value.
 //
@@ -33,7 +34,8 @@ class ktvRegistry : public TRegistry {
   // running program's file name: for Player.EXE, ApplicationName is
   // player.exe and FileType and BackupName are player.
   void Init(const std::string& KeyPath);
-  // The file-name part of Name in lower case.
+  // ApplicationName: the file-name part of Name in lower case. Name itself
+  // is the path by which the application's values are recognised.
   void SetApplicationName(const std::string& Name);
   // KeyPath and Key joined by one '\'.
   std::string MakeKeyPath(const std::string& Key) const;
@@ -117,6 +119,7 @@ class ktvRegistry : public TRegistry {
 
  private:
   class UninstallScope;
+  class DisplayNameBackupScope;
   // What a file type's tree held before a restore began (key paths folded).
   struct Survey {
     std::set<std::string> emptyKeys;      // without values and subkeys
@@ -127,6 +130,7 @@ class ktvRegistry : public TRegistry {
     bool shellBackedUp = false;  // the default action has a backup
   };
 
+  std::string ApplicationPath() const;
   std::string AbsolutePath(const std::string& Key) const;
   bool Open(const std::string& Key, bool CanCreate);
   bool Exists(const std::string& Key);
@@ -146,4 +150,6 @@ class ktvRegistry : public TRegistry {
   void DropActionsWithoutCommand(const Survey& Before);
   void DropDefaultCommandOfRemovedAction(const Survey& Before);
   void RestoreExtension();
+
+  std::string applicationPath_;
 };

@@ -203,9 +203,16 @@ TEST(ktDateText, EveryEraBoundaryBothWays) {
       EXPECT_EQ(ktStrToDate(named), b.date) << b.text;
     }
   }
-  // A year alone belongs to the era that reigned at its start.
+  // A year or a month alone belongs to the era of its first day.
   EXPECT_EQ(ktDateToStr({2019, 0, 0}, true), "H31");
-  EXPECT_EQ(ktDateToStr({2019, 5, 0}, true), "H31/05");
+  EXPECT_EQ(ktDateToStr({2019, 4, 0}, true), "H31/04");
+  EXPECT_EQ(ktDateToStr({2019, 5, 0}, true), "R01/05");
+  EXPECT_EQ(ktDateToStr({1868, 0, 0}, true), "M01");
+  EXPECT_EQ(ktDateToStr({1989, 0, 0}, true), "S64");
+  EXPECT_EQ(ktDateToStr({1989, 1, 0}, true), "S64/01");
+  EXPECT_EQ(ktDateToStr({1926, 12, 0}, true), "T15/12");
+  EXPECT_EQ(ktDateToStr({1867, 0, 0}, true), "1867");
+  EXPECT_EQ(ktDateToStr({2019, 0, 9}, true), "H31/09");
 }
 
 TEST(ktDateText, TextToDate) {

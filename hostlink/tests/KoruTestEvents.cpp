@@ -13,6 +13,7 @@
 #include "platform/Clock.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"
+#include "player/Levels.h"
 
 using korutest::ArgumentsOf;
 using korutest::KoruPlayerTest;
@@ -299,7 +300,13 @@ TEST_F(KoruBoundEvents, ALivePlayerSendsCounterSpectrumAndMoves) {
   PumpMessages();
   koru.OnCounter = [&](TObject*, int) { ADD_FAILURE() << "a counter without evCounter"; };
   koru.OnSpeana = [&](TObject*, TKORUSpeanaLevel&) { ADD_FAILURE() << "a spectrum without evSpeana"; };
-  player_->RunOnPlayerThread([this] { player_->player().Tick(); });
+  // The player plays on, its counter and levels moving, while the
+  // component's messages are handled.
+  const win::LONG counter = player_->player().Counter();
+  const koru::Levels levels = player_->player().CurrentLevels();
+  EXPECT_TRUE(WaitFor([&] {
+    return player_->player().Counter() >= counter + 300 && !(player_->player().CurrentLevels() == levels);
+  }));
   PumpMessages();
   koru.OnCounter = nullptr;
   koru.OnSpeana = nullptr;

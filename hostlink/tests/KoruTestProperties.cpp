@@ -3,14 +3,20 @@
 // its exact report, the three answers of the report, and silent setters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "framework/Exceptions.h"
 #include "hostlink/Koru.h"
 #include "hostlink/tests/KoruTestSupport.h"
+#include "platform/Clock.h"
+#include "platform/Profile.h"
 #include "platform/Text.h"
+#include "platform/Window.h"
+#include "player/Levels.h"
 
 using korutest::ArgumentsOf;
 using korutest::kButtonsLine;
@@ -232,11 +238,9 @@ TEST_F(KoruProperties, CommandsPassTheirArguments) {
   koru.ShowPlayList();
   koru.ShowProperty();
   koru.SaveKORUini();
-  player_->Calls().FailNext("Close", win::S_OK);  // logged, the player stays
-  koru.Close();
   koru.New();
   EXPECT_EQ(Operations(*player_), (V{"Play", "Stop", "Pause", "Back", "Next", "Eject", "ShowMenu", "ShowToolMenu",
-                                     "ShowPlayList", "ShowProperty", "SaveKORUini", "Close", "New"}));
+                                     "ShowPlayList", "ShowProperty", "SaveKORUini", "New"}));
   player_->Calls().Clear();
   koru.FF(true);
   koru.FF(false);
@@ -263,29 +267,48 @@ TEST_F(KoruProperties, CommandsPassTheirArguments) {
   EXPECT_EQ(win::test::LiveBstrCount(), 0u);
 }
 
+// On a playing player whose clock stands still, so that the levels hold and
+// their bands differ.
 TEST_F(KoruProperties, LevelQueriesWriteStraightIntoTheCallersValues) {
+  win::test::ManualClock::Enable(win::GetTickCount64());
+  StartPlayer();
+  ASSERT_TRUE(win::WritePrivateProfileStringA("Track", "Length", "600000", "C:\\KORU\\song.trk"));
   TKORU& koru = BoundKoru();
+  koru.Add("C:\\KORU\\song.trk");
+  koru.Play();
+  win::test::ManualClock::Advance(2500);
+  player_->RunOnPlayerThread([this] { player_->player().Tick(); });
+  const koru::Levels playing = player_->player().CurrentLevels();
+  ASSERT_GT(std::set<win::LONG>(playing.bands.begin(), playing.bands.end()).size(), 2u);
+  ASSERT_NE(playing.left, playing.right);
+
   int levels[10];
-  std::fill(std::begin(levels), std::end(levels), 7);
+  std::fill(std::begin(levels), std::end(levels), 99);
   player_->Calls().FailNext("GetSpeana", win::E_FAIL);
   koru.GetSpeana(levels);
-  for (int level : levels) EXPECT_EQ(level, 7);  // the player wrote nothing
+  for (int level : levels) EXPECT_EQ(level, 99);  // the player wrote nothing
   koru.GetSpeana(levels);
-  for (int level : levels) EXPECT_TRUE(level >= 0 && level <= 15) << level;
+  EXPECT_EQ(std::vector<int>(std::begin(levels), std::end(levels)),
+            std::vector<int>(playing.bands.begin(), playing.bands.end()));
   int left = -9;
   int right = -9;
   koru.GetVolumes(&left, &right);
-  EXPECT_GE(left, 0);
-  EXPECT_GE(right, 0);
+  EXPECT_EQ(left, playing.left);
+  EXPECT_EQ(right, playing.right);
   EXPECT_EQ(ArgumentsOf(*player_, "GetSpeana").size(), 2u);
   EXPECT_EQ(ArgumentsOf(*player_, "GetVolumes").size(), 1u);
+  win::test::ManualClock::Disable();
 }
 
-TEST_F(KoruProperties, ShutDownAsksThePlayer) {
-  TKORU& koru = BoundKoru();
-  player_->Calls().FailNext("ShutDown", win::S_OK);  // logged, the player stays
-  koru.ShutDown();
-  EXPECT_EQ(Operations(*player_), V{"ShutDown"});
+// Each ends the player, which tells the component so.
+TEST_F(KoruProperties, CloseAndShutDownEndThePlayer) {
+  for (void (TKORU::*command)() : {&TKORU::Close, &TKORU::ShutDown}) {
+    player_.reset();
+    TKORU& koru = BoundKoru();
+    (koru.*command)();
+    EXPECT_TRUE(korutest::WaitFor([] { return !win::FindWindowA("TFormKORU", nullptr); }));
+    EXPECT_TRUE(korutest::WaitFor([&] { return !koru.Bound; }));
+  }
 }
 
 }  // namespace

@@ -48,6 +48,11 @@ PresenterScope::~PresenterScope() {
 }
 
 PlayerWindow::PlayerWindow(const char* className) {
+  // The player's form, of an earlier test, may have left the class with
+  // the framework's procedure.
+  win::WNDCLASSA existing{};
+  if (win::GetClassInfoA(nullptr, className, &existing) && existing.lpfnWndProc != RecordingProc)
+    win::UnregisterClassA(className, nullptr);
   win::WNDCLASSA wc{};
   wc.lpfnWndProc = RecordingProc;
   wc.lpszClassName = className;

@@ -411,12 +411,29 @@ TEST(KoruMenus, ThePlayerDeletingAnItemDropsEveryEntryOfIt) {
   EXPECT_TRUE(koru.MenuList.empty());
 }
 
+// Hears of the destruction of the components it is told about.
+class DestructionWatcher : public TComponent {
+ public:
+  DestructionWatcher() : TComponent(nullptr) {}
+  std::vector<TComponent*> destroyed;
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove) destroyed.push_back(AComponent);
+  }
+};
+
 TEST(KoruMenus, AMenuTakenOutIsStillDestroyedWithTheComponent) {
+  DestructionWatcher watcher;
   auto koru = std::make_unique<TKORU>(nullptr);
   TKORUMenu* kept = koru->GetMenu(7);
+  kept->FreeNotification(&watcher);
   ASSERT_EQ(koru->RemoveMenu(kept), kept);
   EXPECT_EQ(kept->Owner(), koru.get());
+  EXPECT_TRUE(watcher.destroyed.empty());
   koru.reset();  // must not reach into the component's destroyed parts
+  EXPECT_EQ(watcher.destroyed, std::vector<TComponent*>{kept});
 }
 
 }  // namespace

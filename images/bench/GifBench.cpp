@@ -104,6 +104,16 @@ bool SamePicture(TBitmap& bitmap, const gifbench::Picture& picture) {
   return true;
 }
 
+// Decodes with a fresh decoder on a fresh bitmap, as the giflib side
+// composes: the timed runs draw over the picture of the run before, which
+// shows where a GIF has no background colour of its own.
+void DecodeFresh(const std::string& bytes, TBitmap& bitmap) {
+  ktvGIF gif(nullptr);
+  gif.UseDelay = false;
+  TStringStream stream(bytes);
+  gif.LoadFromStream(&stream, &bitmap);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -128,7 +138,9 @@ int main(int argc, char** argv) {
         gif.LoadFromStream(&stream, &bitmap);
       });
       const double b = BestTime([&] { gifbench::GiflibDecode(sample.bytes, picture, error); });
-      if (!SamePicture(bitmap, picture)) std::printf("%-28s the pictures differ\n", sample.name.c_str());
+      TBitmap fresh;
+      DecodeFresh(sample.bytes, fresh);
+      if (!SamePicture(fresh, picture)) std::printf("%-28s the pictures differ\n", sample.name.c_str());
       ours += a;
       theirs += b;
       std::printf("%-28s %12.3f %12.3f %8.2f\n", sample.name.c_str(), a * 1e3, b * 1e3, a / b);

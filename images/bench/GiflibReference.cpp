@@ -4,6 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
+
+#include "platform/Palettes.h"
+#include "platform/Types.h"
 
 namespace gifbench {
 namespace {
@@ -41,16 +45,27 @@ void Fill(Picture& p, const Rect& r, const GifColorType& c) {
     }
 }
 
-void DrawFrame(Picture& p, const SavedImage& image, const ColorMapObject* map, int transparent) {
+// The colours of a frame: its colour map's, or without one the first 255
+// entries of the system palette, whose indices ktvGIF then takes the pixels for.
+std::vector<GifColorType> FrameColors(const ColorMapObject* map) {
+  if (map) return {map->Colors, map->Colors + map->ColorCount};
+  std::vector<GifColorType> colors;
+  const std::vector<win::COLORREF>& system = win::detail::SystemPaletteColors();
+  for (size_t i = 0; i < std::min<size_t>(255, system.size()); ++i)
+    colors.push_back({win::GetRValue(system[i]), win::GetGValue(system[i]), win::GetBValue(system[i])});
+  return colors;
+}
+
+void DrawFrame(Picture& p, const SavedImage& image, const std::vector<GifColorType>& colors, int transparent) {
   const GifImageDesc& d = image.ImageDesc;
   const Rect r = Clip(d, p);
   for (int y = r.top; y < r.bottom; ++y) {
     const GifByteType* in = image.RasterBits + static_cast<size_t>(y - d.Top) * d.Width;
     uint8_t* out = &p.bgr[3 * (static_cast<size_t>(y) * p.width)];
     for (int x = r.left; x < r.right; ++x) {
-      const int index = in[x - d.Left];
-      if (index == transparent) continue;
-      const GifColorType c = index < map->ColorCount ? map->Colors[index] : GifColorType{0, 0, 0};
+      const size_t index = in[x - d.Left];
+      if (static_cast<int>(index) == transparent) continue;
+      const GifColorType c = index < colors.size() ? colors[index] : GifColorType{0, 0, 0};
       out[3 * x] = c.Blue;
       out[3 * x + 1] = c.Green;
       out[3 * x + 2] = c.Red;
@@ -86,9 +101,8 @@ bool GiflibDecode(const std::string& bytes, Picture& picture, std::string& error
     GraphicsControlBlock control{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
     DGifSavedExtensionToGCB(gif, i, &control);
     const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
-    if (!map) continue;
     if (control.DisposalMode == DISPOSE_PREVIOUS) saved = picture.bgr;
-    DrawFrame(picture, image, map, control.TransparentColor);
+    DrawFrame(picture, image, FrameColors(map), control.TransparentColor);
     if (control.DisposalMode == DISPOSE_BACKGROUND) Fill(picture, Clip(image.ImageDesc, picture), background);
     if (control.DisposalMode == DISPOSE_PREVIOUS) picture.bgr.swap(saved);
   }

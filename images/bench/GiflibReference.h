@@ -1,8 +1,11 @@
 // A GIF's final picture as giflib decodes it (DGifSlurp, each frame
 // expanded to 24 bits through its colour map), for comparison with
-// ktvGIF and for the benchmark. Frames are composed as ktvGIF composes
-// them: the screen filled with the background colour, transparent pixels
-// left out, disposal 2 and 3 applied after each frame.
+// ktvGIF and for the benchmark. Frames are composed as a fresh ktvGIF
+// composes them on a fresh bitmap: the screen filled with the background
+// colour (black without a global colour table), a frame without any colour
+// table in the colours of the system palette, an index beyond its table
+// black, transparent pixels left out, disposal 2 and 3 applied after each
+// frame; interlaced frames are taken whole, as ktvGIF ends them.
 #pragma once
 
 #include <cstdint>

@@ -322,6 +322,53 @@ TEST_F(GifTest, InterlacedImagesOfEveryHeightDecodeToTheirRows) {
   }
 }
 
+// The rows an early pass copies downward are a preview: a transparent pixel
+// of a later pass shows what the target held before the image, not the copy,
+// and a raster operation combines with that same target.
+TEST_F(GifTest, InterlacedTransparentImagesEndAsTheSameImageStoredWithoutInterlace) {
+  const ColorTable table = Grays(8);
+  ImageOptions interlaced;
+  interlaced.interlaced = true;
+  for (int height = 1; height <= 19; ++height) {
+    std::vector<uint8_t> backdrop(5 * height);
+    for (size_t i = 0; i < backdrop.size(); ++i) backdrop[i] = static_cast<uint8_t>(4 + i % 3);
+    // Row y opaque in its own index y % 3 but for a transparent gap that moves.
+    std::vector<uint8_t> pixels;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < 5; ++x) pixels.push_back(x == y % 5 || x == (y + 2) % 5 ? 7 : static_cast<uint8_t>(y % 3));
+    for (int transparent : {7, -1}) {
+      auto build = [&](const ImageOptions& options) {
+        GifBuilder b;
+        b.Header(5, height, table).Image(0, 0, 5, height, backdrop).GraphicControl(1, 0, transparent);
+        return b.Image(0, 0, 5, height, pixels, options).Trailer().Bytes();
+      };
+      for (TCopyMode rop : {cmSrcCopy, cmSrcPaint}) {
+        gif.RasterOp = rop;
+        Decode(gif, build({}), bitmap);
+        const std::vector<TColor> plain = Pixels(bitmap);
+        Decode(gif, build(interlaced), bitmap);
+        EXPECT_EQ(Pixels(bitmap), plain) << "height " << height << ", transparent " << transparent << ", raster operation "
+                                         << rop;
+      }
+    }
+  }
+}
+
+TEST_F(GifTest, InterlacedTransparentImageShowsItsFirstPassOverTheTargetWhileDecoding) {
+  const ColorTable table = Grays(16);
+  // Rows 0 and 8 of the first pass: index 15 is transparent.
+  const std::vector<uint8_t> firstPass = {1, 15, 1, 1, 2, 2, 15, 2};
+  GifBuilder b;
+  b.Header(4, 16, table).Image(0, 0, 4, 16, std::vector<uint8_t>(64, 5)).GraphicControl(1, 0, 15);
+  b.Raw("\x2C").Raw(std::string("\0\0\0\0\4\0\x10\0\x40", 9)).Raw("\4");
+  b.Raw(SubBlocks(LzwEncode(firstPass, {.minimumCodeSize = 4}))).Trailer();
+  Decode(gif, b.Bytes(), bitmap);
+  for (int y = 0; y < 16; ++y) {
+    EXPECT_EQ(PixelAt(bitmap, 0, y), Color(table[y < 8 ? 1 : 2])) << y;
+    EXPECT_EQ(PixelAt(bitmap, y < 8 ? 1 : 2, y), Color(table[5])) << y;
+  }
+}
+
 // ---- Transparency ------------------------------------------------------------
 
 TEST_F(GifTest, TransparentIndexKeepsWhatTheTargetHeld) {

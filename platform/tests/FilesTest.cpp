@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/ChangeNotify.h"
 #include "platform/Clock.h"
 #include "platform/Errors.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
+#include "platform/Sync.h"
 #include "platform/Text.h"
 #include "testsupport/TempDir.h"
 
@@ -66,6 +68,19 @@ using List = std::vector<std::string>;
 
 HANDLE Open(const std::string& name, DWORD access, DWORD disposition) {
   return CreateFileA(name.c_str(), access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Whether a name of code page 932 holds one of `characters` as a character
+// of its own, not as the second byte of a double-byte character.
+bool HasSingleByteOf(const std::string& name, const char* characters) {
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(name[i]))) {
+      ++i;
+      continue;
+    }
+    if (std::strchr(characters, name[i])) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -314,6 +329,65 @@ TEST_F(FilesTest, FindReturnsJapaneseNamesInCodePage932) {
   EXPECT_EQ(Names(folder + "\\*.mp3"), (List{SJ("歌.mp3")}));
   EXPECT_EQ(GetFileAttributesA((folder + "\\" + SJ("表")).c_str()), FILE_ATTRIBUTE_ARCHIVE);
   EXPECT_EQ(GetFileAttributesA(folder.c_str()), FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Host names that no Windows name can hold are listed under names that lead
+// back to them: no wildcard, no separator, no other file's name.
+TEST_F(FilesTest, EveryHostNameIsListedUnderANameThatOpensAndWatchesIt) {
+  const std::vector<std::string> hostNames = {
+      "back\\slash.txt", "bad??.txt", "star*", "c:olon", "quo\"te", "<angle>", "pi|pe", "tab\tbed",
+      "caf\xC3\xA9.txt",        // a character code page 932 lacks
+      "\xFF\xFE raw.bin",      // bytes that are not UTF-8
+      "\xEE\x80\xBF.txt",     // a private-use character that also stands for a byte
+      "\xE6\x9B\xB2.txt",     // 曲, which code page 932 holds
+      "slash.txt", "bad.txt"};  // the names the others must not point to
+  for (const std::string& name : hostNames) Write(name, "content of " + name);
+  Folder("dir?");
+  std::map<std::string, std::string> contents;  // listed name -> content
+  for (const Found& f : FindAll("T:\\*")) {
+    EXPECT_FALSE(HasSingleByteOf(f.name, "\\/:*?\"<>|\t")) << f.name;
+    if (f.attributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    HANDLE h = Open("T:\\" + f.name, GENERIC_READ, OPEN_EXISTING);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << f.name;
+    char buffer[64] = {};
+    DWORD read = 0;
+    EXPECT_TRUE(ReadFile(h, buffer, sizeof buffer, &read, nullptr));
+    CloseHandle(h);
+    contents[f.name] = std::string(buffer, read);
+  }
+  ASSERT_EQ(contents.size(), hostNames.size());
+  for (const std::string& name : hostNames) {
+    const std::string windows = detail::ToWindowsPath(Host(name));
+    ASSERT_EQ(windows.substr(0, 3), "T:\\");
+    EXPECT_EQ(contents[windows.substr(3)], "content of " + name) << windows;
+    EXPECT_EQ(detail::ToHostPath(windows), Host(name));
+  }
+  EXPECT_EQ(detail::ToWindowsPath(Host("\xE6\x9B\xB2.txt")), "T:\\" + SJ("曲.txt"));
+  EXPECT_EQ(detail::ToWindowsPath(Host("slash.txt")), "T:\\slash.txt");
+
+  const std::string folder = detail::ToWindowsPath(Host("dir?"));
+  EXPECT_EQ(GetFileAttributesA(folder.c_str()), FILE_ATTRIBUTE_DIRECTORY);
+  HANDLE watch = FindFirstChangeNotificationA(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+  ASSERT_NE(watch, INVALID_HANDLE_VALUE);
+  Write("dir?/new.txt", "x");
+  EXPECT_EQ(WaitForSingleObject(watch, 10000), WAIT_OBJECT_0);
+  FindCloseChangeNotification(watch);
+}
+
+// The private-use characters of '.', '/' and NUL, which no host name needs,
+// are ordinary characters of a Windows name: no way out of the folder.
+TEST_F(FilesTest, NoWindowsNameLeadsOutOfItsFolder) {
+  Folder("inner");
+  const auto escape = [](char16_t byte) { return WideToAnsi(std::u16string(1, 0xE000 + byte)); };
+  const std::string up = escape('.') + escape('.');
+  const std::string name = "T:\\inner\\" + up + escape('/') + "x";
+  HANDLE h = Open(name, GENERIC_WRITE, CREATE_NEW);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+  EXPECT_FALSE(std::filesystem::exists(Host("x")));
+  EXPECT_EQ(detail::ToHostPath(name), Host("inner/" + AnsiToUtf8(up + escape('/')) + "x"));
+  EXPECT_EQ(Names("T:\\inner\\*x"), (List{up + escape('/') + "x"}));
+  EXPECT_EQ(detail::ToHostPath("T:\\inner\\" + up), Host("inner/" + AnsiToUtf8(up)));
 }
 
 TEST_F(FilesTest, ShortNamesForNamesThatAreNot83) {

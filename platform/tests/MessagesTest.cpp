@@ -44,7 +44,12 @@ std::vector<MSG> Handled() {
   return handled;
 }
 
+// Each test starts with the test procedure's class and an empty log of it.
 void RegisterTestClass(const char* name = "Test") {
+  {
+    std::lock_guard lock(logLock);
+    handled.clear();
+  }
   WNDCLASSA wc{};
   wc.lpfnWndProc = TestProc;
   wc.lpszClassName = name;
@@ -438,6 +443,7 @@ TEST(Timers, FireInDueOrderOnceEachWhenTheClockPassesSeveral) {
   ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(msg.wParam, 2u);
   EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  KillTimer(nullptr, threadTimer);  // a thread's timer outlives the test otherwise
 }
 
 TEST(Timers, KillTimerMinimumPeriodAndDestroyedWindows) {

@@ -121,8 +121,14 @@ TEST(WindowClass, RegistrationErrorsAndLookups) {
 
 TEST(WindowLife, CreationAndDestructionSendTheirMessagesInOrder) {
   Register("Rec");
-  std::vector<HWND> destroyed;
-  detail::AddWindowDestroyedListener([&](HWND h) { destroyed.push_back(h); });
+  // A listener stays for the rest of the process, so it records into a list
+  // that lives as long.
+  static std::vector<HWND> destroyed;
+  [[maybe_unused]] static const bool listening = [] {
+    detail::AddWindowDestroyedListener([](HWND h) { destroyed.push_back(h); });
+    return true;
+  }();
+  destroyed.clear();
 
   HWND parent = CreateWindowExA(0, "Rec", "Main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 20, 300, 200, nullptr, nullptr,
                                 nullptr, nullptr);
@@ -165,6 +171,7 @@ TEST(WindowLife, CreateFailsWhenWmCreateAnswersMinusOne) {
     return DefWindowProcA(h, m, w, l);
   };
   RegisterClassA(&wc);
+  ClearSeen();
   EXPECT_EQ(CreateWindowExA(0, "Refuses", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
                             reinterpret_cast<void*>(0x1234)),
             nullptr);
@@ -462,6 +469,33 @@ TEST(Visibility, ShowWindowAndVisibleAncestors) {
   EXPECT_EQ(MessagesOf(parent), (std::vector<UINT>{WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED}));
   EXPECT_TRUE(ShowWindow(parent, SW_HIDE));
   EXPECT_FALSE(IsWindowVisible(parent));
+}
+
+TEST(Visibility, MinimisingAndRestoringAreAnnouncedBySizeKinds) {
+  Register("Rec");
+  HWND window = TopLevel("Rec", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  HWND child = Child("Rec", window);
+  RECT before{};
+  GetWindowRect(window, &before);
+  ClearSeen();
+  ShowWindow(window, SW_MINIMIZE);
+  EXPECT_TRUE(IsIconic(window));
+  ShowWindow(window, SW_SHOWMINIMIZED);  // already minimised: nothing more
+  ShowWindow(window, SW_SHOW);           // shows, but keeps it minimised
+  EXPECT_TRUE(IsIconic(window));
+  ShowWindow(window, SW_RESTORE);
+  EXPECT_FALSE(IsIconic(window));
+  std::vector<WPARAM> sizeKinds;
+  for (const Seen& s : seen)
+    if (s.hwnd == window && s.message == WM_SIZE) sizeKinds.push_back(s.wParam);
+  EXPECT_EQ(sizeKinds, (std::vector<WPARAM>{SIZE_MINIMIZED, SIZE_RESTORED}));
+  RECT after{};
+  GetWindowRect(window, &after);
+  EXPECT_EQ(after.left, before.left);
+  EXPECT_EQ(after.right, before.right);
+  ShowWindow(child, SW_MINIMIZE);  // only top-level windows minimise
+  EXPECT_FALSE(IsIconic(child));
+  DestroyWindow(window);
 }
 
 TEST(Activation, ForegroundActiveAndEnabledWindows) {

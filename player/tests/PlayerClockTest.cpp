@@ -5,6 +5,10 @@
 #include "platform/Clock.h"
 #include "platform/Com.h"
 #include "platform/Files.h"
+#include "platform/Input.h"
+#include "platform/Window.h"
+#include "player/MainWindow.h"
+#include "player/PinHost.h"
 #include "player/tests/Fixture.h"
 
 namespace koru::testing {
@@ -43,6 +47,14 @@ class KoruPlayerClock : public ::testing::Test {
       win::test::ManualClock::Advance(100);
       test::PumpMessages();
     }
+  }
+
+  // The values of the status notifications with this sub-code so far.
+  std::vector<win::LONG> StatusValues(StatusCode code) {
+    std::vector<win::LONG> values;
+    for (const Notification& n : sink_->WithCode(kNotifyStatus))
+      if (n.event == StatusEvent(code)) values.push_back(n.param);
+    return values;
   }
 
   std::unique_ptr<test::TestPlayer> koru_;
@@ -123,6 +135,58 @@ TEST_F(KoruPlayerClock, OffTimerStopsPlaybackAtItsMinute) {
   EXPECT_EQ(player().Status(), kStatusStopped);
   EXPECT_FALSE(player().OffTimer());
   EXPECT_EQ(sink_->WithCode(kNotifyTimer), (std::vector<Notification>{{kNotifyTimer, 2}}));
+}
+
+// ---- The main window's own events --------------------------------------------
+
+TEST_F(KoruPlayerClock, ANewKindOfTrackShowsItsDeviceAndTheWindowANewCaption) {
+  WriteFile("C:\\music\\Track02.cda", "");
+  ASSERT_EQ(player().AddFile("C:\\music\\Track02.cda"), win::S_OK);
+  sink_->Clear();
+  player().Play();
+  Run(100);
+  EXPECT_EQ(StatusValues(kStatusDisplayCaption).size(), 1u);
+  Run(500);  // the time moves on, the caption stays
+  EXPECT_EQ(StatusValues(kStatusDisplayCaption).size(), 1u);
+  // The first track, a file, showed its device when it was added.
+  ASSERT_EQ(player().SetTrack(1), win::S_OK);
+  Run(100);
+  EXPECT_TRUE(StatusValues(kStatusDisplayDevice).empty());
+  EXPECT_EQ(StatusValues(kStatusDisplayCaption).size(), 2u);
+  ASSERT_EQ(player().SetTrack(2), win::S_OK);
+  ASSERT_EQ(player().SetTrack(0), win::S_OK);
+  Run(100);
+  EXPECT_EQ(StatusValues(kStatusDisplayDevice), (std::vector<win::LONG>{kKindCdAudio, kKindFile}));
+}
+
+TEST_F(KoruPlayerClock, TheWindowsActivationMinimisingAndClicksAreTold) {
+  const win::HWND main = koru_->MainWindow();
+  win::SetActiveWindow(main);
+  test::PumpMessages();
+  sink_->Clear();
+  win::SetActiveWindow(nullptr);
+  win::SetActiveWindow(main);
+  test::PumpMessages();
+  EXPECT_EQ(StatusValues(kStatusActive), (std::vector<win::LONG>{0, 1}));
+
+  win::ShowWindow(main, win::SW_MINIMIZE);
+  win::ShowWindow(main, win::SW_RESTORE);
+  test::PumpMessages();
+  EXPECT_EQ(StatusValues(kStatusMinimize), (std::vector<win::LONG>{1, 0}));
+
+  // On the title label, then on the lyrics panel; twice there is a double click.
+  win::POINT title{20, 12};
+  win::ClientToScreen(main, &title);
+  win::POINT lyrics{20, 10};
+  win::ClientToScreen(koru_->player().Form()->PanelLyrics->Handle(), &lyrics);
+  win::test::Click(title);
+  win::test::ManualClock::Advance(1000);
+  win::test::Click(lyrics);
+  win::test::ManualClock::Advance(100);
+  win::test::Click(lyrics);
+  test::PumpMessages();
+  EXPECT_EQ(StatusValues(kStatusClick), (std::vector<win::LONG>{0, kControlLyrics}));
+  EXPECT_EQ(StatusValues(kStatusDblClick), (std::vector<win::LONG>{kControlLyrics}));
 }
 
 }  // namespace

@@ -103,6 +103,15 @@ TEST_F(KoruPlugins, LoadedPluginRunsAndIsAbortedWhenThePlayerQuits) {
   EXPECT_NE(Events().find("\nabort\n"), std::string::npos);
 }
 
+TEST_F(KoruPlugins, ALinkedPluginHearsThatThePlayerClosesBeforeItIsEnded) {
+  ASSERT_TRUE(player().Plugins().Load(PluginPath()));
+  const std::string close = "notification 0x2 " + std::to_string(player().Handle());
+  player().Quit();
+  const std::string events = Events();
+  ASSERT_NE(events.find(close), std::string::npos) << events;
+  EXPECT_LT(events.find(close), events.find("abort"));
+}
+
 TEST_F(KoruPlugins, UnloadFromInsideRunEndsThePluginOnceRunHasReturned) {
   setMode_("unload");
   ASSERT_TRUE(player().Plugins().Load(PluginPath()));

@@ -13,6 +13,7 @@
 #include "player/PluginLoader.h"
 #include "player/Scenario.h"
 #include "player/tests/Fixture.h"
+#include "testsupport/RunProgram.h"
 #include "testsupport/TempDir.h"
 
 namespace koru::testing {
@@ -127,6 +128,20 @@ TEST(KoruProgram, RunsTheDemoAndPrintsWhatHappens) {
         "window moved to 240, 160", "test plug-in: abort", "KORU closed"}) {
     EXPECT_NE(output.find(expected), std::string::npos) << expected << "\n" << output;
   }
+}
+
+TEST(KoruProgram, HelpPrintsTheWholeUsageAndSucceeds) {
+  testsupport::TempDir dir;
+  const testsupport::ProgramResult help = testsupport::RunProgram(KORU_PROGRAM, {"--help"}, dir.path());
+  EXPECT_EQ(help.exitCode, 0) << help.err;
+  for (const char* expected : {"usage: koru", "--manual-clock", "--fresh", "--scenario FILE", "--plugin LIBRARY",
+                               "--help", "player/Scenario.h"})
+    EXPECT_NE(help.out.find(expected), std::string::npos) << expected << "\n" << help.out;
+  EXPECT_EQ(help.err, "");
+
+  const testsupport::ProgramResult wrong = testsupport::RunProgram(KORU_PROGRAM, {"--no-such-option"}, dir.path());
+  EXPECT_EQ(wrong.exitCode, 2);
+  EXPECT_NE(wrong.err.find("usage: koru"), std::string::npos) << wrong.err;
 }
 
 }  // namespace

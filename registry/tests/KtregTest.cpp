@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/Lists.h"
 #include "platform/Text.h"
@@ -285,8 +287,35 @@ TEST(KtregBackups, AssociationMatchesWholeCharacters) {
   reg.SetApplicationName("a.exe");
   Put("k", "", SJ("ヂ") + std::string(".exe"));
   EXPECT_FALSE(reg.IsAssociate("k", ""));
-  Put("k", "", SJ("ヂ") + std::string("A.EXE"));
+  Put("k", "", "C:\\Apps\\A.EXE %1");
   EXPECT_TRUE(reg.IsAssociate("k", ""));
+}
+
+// The application is its whole path, however a value writes it: quoted or
+// not, with arguments, as an icon location, in any letter case.
+TEST(KtregBackups, AssociatedMeansNamingTheApplicationsWholePath) {
+  ktvRegistry reg;
+  ActAsPlayer(reg);
+  const std::vector<std::pair<std::string, bool>> values = {
+      {"\"C:\\Other\\MediaPlayer.exe\" \"%1\"", false},
+      {"C:\\Other\\MediaPlayer.exe %1", false},
+      {"\"C:\\Other\\Player.exe\" \"%1\"", false},
+      {"C:\\Apps\\Player.exe.old %1", false},
+      {"C:\\Apps\\Player.exe,1", true},
+      {"\"C:\\Apps\\Player.exe\",-2", true},
+      {"c:\\apps\\PLAYER.EXE /play %1", true},
+      {"  \"C:\\Apps\\Player.exe\"", true},
+      {"C:\\Apps\\Player.exe", true},
+  };
+  for (const auto& [value, associated] : values) {
+    Put("k", "", value);
+    EXPECT_EQ(reg.IsAssociate("k", ""), associated) << value;
+  }
+  reg.SetApplicationName("C:\\Program Files\\KORU\\Player.exe");
+  Put("k", "", "C:\\Program Files\\KORU\\Player.exe %1");
+  EXPECT_TRUE(reg.IsAssociate("k", ""));
+  Put("k", "", "C:\\Program Files\\Other\\MediaPlayer.exe %1");
+  EXPECT_FALSE(reg.IsAssociate("k", ""));
 }
 
 TEST(KtregBackups, BackupWriteTwiceKeepsTheFirstCopy) {
@@ -442,6 +471,27 @@ TEST(KtregCycle, OverAnotherProgramsFileType) {
   EXPECT_EQ(Get("player\\shell", ""), "play");
   EXPECT_EQ(Get("player", ""), "Player list");
   Associate(reg, "player");
+  reg.RestoreAssociate();
+  EXPECT_EQ(SnapshotAll(), before);
+}
+
+// Another program whose name ends in the application's keeps its command,
+// its icon and its file type through an association and its undoing.
+TEST(KtregCycle, OverTheFileTypeOfAProgramWhoseNameEndsInTheApplications) {
+  Put(".mid", "", "MidiFile");
+  Put("MidiFile", "", "MIDI sequence");
+  Put("MidiFile\\DefaultIcon", "", "C:\\Other\\MediaPlayer.exe,2");
+  Put("MidiFile\\shell\\open\\command", "", "\"C:\\Other\\MediaPlayer.exe\" /play \"%1\"");
+  const std::string before = SnapshotAll();
+  ktvRegistry reg;
+  ActAsPlayer(reg);
+  reg.Extension = ".mid";
+  reg.FileType = "MidiFile";
+  EXPECT_TRUE(reg.SetIcon(kIcon));
+  reg.SetAssociate("open", "&Open", kOpen);
+  EXPECT_EQ(Get("MidiFile\\shell\\open\\command", ""), kOpen);
+  EXPECT_EQ(Get("MidiFile\\shell\\open\\command", "player"), "\"C:\\Other\\MediaPlayer.exe\" /play \"%1\"");
+  EXPECT_EQ(Get("MidiFile\\DefaultIcon", "player"), "C:\\Other\\MediaPlayer.exe,2");
   reg.RestoreAssociate();
   EXPECT_EQ(SnapshotAll(), before);
 }
@@ -669,6 +719,29 @@ TEST(KtregUninstall, APreviousEntryComesBack) {
   EXPECT_EQ(Get(Entry("Player"), "UninstallString", nullptr, HKEY_LOCAL_MACHINE), "C:\\Old\\unins.exe");
   EXPECT_EQ(reg.ReadBackupUninstall("Player"), "");
   EXPECT_EQ(reg.RootKey(), HKEY_CLASSES_ROOT);
+}
+
+TEST(KtregUninstall, APreviousEntrysDisplayNameComesBack) {
+  Put(Entry("Player"), "UninstallString", "C:\\Old\\unins.exe", REG_SZ, HKEY_LOCAL_MACHINE);
+  Put(Entry("Player"), "DisplayName", "Old Player", REG_SZ, HKEY_LOCAL_MACHINE);
+  const std::string before = SnapshotAll();
+  ktvRegistry reg;
+  ActAsPlayer(reg);
+  reg.SetUninstall("Player", "Player 2.0", "C:\\Apps\\Player.exe /u");
+  EXPECT_EQ(Get(Entry("Player"), "DisplayName", nullptr, HKEY_LOCAL_MACHINE), "Player 2.0");
+  reg.SetUninstall("Player", "Player 2.1", "C:\\Apps\\Player.exe /u");
+  EXPECT_EQ(Get(Entry("Player"), "DisplayName", nullptr, HKEY_LOCAL_MACHINE), "Player 2.1");
+  EXPECT_TRUE(reg.RestoreUninstall("Player"));
+  EXPECT_EQ(SnapshotAll(), before);
+}
+
+TEST(KtregUninstall, AnEntryOfItsOwnIsEmptiedByTheRestore) {
+  ktvRegistry reg;
+  ActAsPlayer(reg);
+  reg.SetUninstall("Player", "Player 2.0", "C:\\Apps\\Player.exe /u");
+  EXPECT_TRUE(reg.RestoreUninstall("Player"));
+  EXPECT_EQ(Get(Entry("Player"), "UninstallString", nullptr, HKEY_LOCAL_MACHINE), "(none)");
+  EXPECT_EQ(Get(Entry("Player"), "DisplayName", nullptr, HKEY_LOCAL_MACHINE), "(none)");
 }
 
 TEST(KtregUninstall, TheListItselfIsNoEntry) {

@@ -73,6 +73,22 @@ TEST_F(Winassoc, AssociatesAndRestoresAJapanesePath) {
   EXPECT_EQ(Run({"app", ".kpl"}).out, "%ProgramFiles%\\Other\\other.exe\n");
 }
 
+// A program whose name merely ends in the associated one's is another
+// program: its command is kept in a backup and comes back.
+TEST_F(Winassoc, OverTheFileTypeOfAProgramWhoseNameEndsInTheSameName) {
+  Put(".mid", "MidiFile");
+  Put("MidiFile\\shell\\open\\command", "\"C:\\Other\\MediaPlayer.exe\" \"%1\"");
+  const std::string before = SnapshotAll();
+  Result associate = Run({"associate", ".mid", "C:\\Apps\\player.exe", "MidiFile"});
+  ASSERT_EQ(associate.exitCode, 0) << associate.err;
+  EXPECT_EQ(Get("MidiFile\\shell\\open\\command"), "\"C:\\Apps\\player.exe\" \"%1\"");
+  EXPECT_EQ(Get("MidiFile\\shell\\open\\command", "player"), "\"C:\\Other\\MediaPlayer.exe\" \"%1\"");
+  Result restore = Run({"restore", ".mid"});
+  ASSERT_EQ(restore.exitCode, 0) << restore.err;
+  EXPECT_EQ(SnapshotAll(), before);
+  EXPECT_EQ(Run({"app", ".mid"}).out, "C:\\Other\\MediaPlayer.exe\n");
+}
+
 TEST_F(Winassoc, TypeDescriptionAndIcon) {
   const std::string before = SnapshotAll();
   Result associate =

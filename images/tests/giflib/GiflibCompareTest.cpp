@@ -48,6 +48,13 @@ std::vector<std::pair<std::string, std::string>> OrdinaryGifs() {
   interlaced.interlaced = true;
   gifs.emplace_back("interlaced", GifBuilder().Header(97, 61, t256).Image(0, 0, 97, 61, Picture(97, 61, 200, 6), interlaced).Trailer().Bytes());
 
+  GifBuilder interlacedOver;
+  interlacedOver.Header(41, 37, t256, 2).Image(0, 0, 41, 37, Picture(41, 37, 256, 13));
+  interlacedOver.GraphicControl(1, 0, 5).Image(3, 2, 30, 33, Picture(30, 33, 16, 14), interlaced);
+  gifs.emplace_back("interlaced with transparency", interlacedOver.Trailer().Bytes());
+
+  gifs.emplace_back("no colour table", GifBuilder().Header(23, 19, {}).Image(2, 3, 20, 14, Picture(20, 14, 16, 15)).Trailer().Bytes());
+
   gifs.emplace_back("two colours", GifBuilder().Header(33, 17, t2).Image(0, 0, 33, 17, Picture(33, 17, 2, 7)).Trailer().Bytes());
 
   ImageOptions noClear;

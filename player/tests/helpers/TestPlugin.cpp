@@ -89,6 +89,8 @@ void Unlink() {
   }
   if (window) win::DestroyWindow(window);
   window = nullptr;
+  // The class names a procedure of this library, which may be unloaded now.
+  win::UnregisterClassA("KoruTestPluginWindow", nullptr);
 }
 
 }  // namespace
