@@ -66,7 +66,8 @@ class TTreeNode {
   void Collapse(bool Recurse);
   bool Selected() const;
 
-  TTreeNode* Parent() const { return parent_; }
+  // None for a top-level node.
+  TTreeNode* Parent() const { return parent_ && parent_->parent_ ? parent_ : nullptr; }
   int Count() const { return static_cast<int>(children_.size()); }
   TTreeNode* Item(int Index) const;  // EListError for a bad index
   TTreeNode* GetFirstChild() const { return children_.empty() ? nullptr : children_.front().get(); }
