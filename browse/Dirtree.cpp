@@ -51,7 +51,6 @@ ktvDirTree::~ktvDirTree() {
   ClearDirNotifyChange();
   if (notifyWindow_) DeallocateHWnd(notifyWindow_);
   if (fileList_) fileList_->SetDirTree(nullptr);
-  TCustomTreeView::OnChange = nullptr;
 }
 
 void ktvDirTree::CreateWnd() {

@@ -237,11 +237,7 @@ TCustomTreeView::TCustomTreeView(TComponent* AOwner)
   SetBounds(Left(), Top(), 121, 97);
 }
 
-TCustomTreeView::~TCustomTreeView() {
-  // The nodes tell the view as they go; the view is not to hear it any more.
-  selected_ = nullptr;
-  OnChange = nullptr;
-}
+TCustomTreeView::~TCustomTreeView() = default;
 
 void TCustomTreeView::SetSelected(TTreeNode* Value) {
   if (Value == selected_) {
