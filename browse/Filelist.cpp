@@ -119,13 +119,16 @@ bool ktvFileList::Quiet() const {
 
 void ktvFileList::CreateColumn() {
   Columns()->Clear();
-  static constexpr struct {
-    const char* caption;
+  const struct {
+    const std::string& caption;
     TAlignment alignment;
-  } kColumns[] = {{"名前", taLeftJustify}, {"サイズ", taRightJustify}, {"日付", taLeftJustify}, {"属性", taRightJustify}};
-  for (const auto& spec : kColumns) {
+  } columns[] = {{SJ("名前"), taLeftJustify},
+                 {SJ("サイズ"), taRightJustify},
+                 {SJ("日付"), taLeftJustify},
+                 {SJ("属性"), taRightJustify}};
+  for (const auto& spec : columns) {
     TListColumn* column = Columns()->Add();
-    column->SetCaption(win::Utf8ToAnsi(spec.caption));
+    column->SetCaption(spec.caption);
     column->SetAlignment(spec.alignment);
     column->SetWidth(ColumnHeaderWidth);
   }

@@ -883,7 +883,8 @@ void TCustomListView::PaintHeader(const TRect& Area) {
     canvas->FillRect(button);
     win::DrawEdge(canvas->Handle(), &button, win::EDGE_RAISED, win::BF_RECT);
     canvas->Font()->SetColor(clBtnText);
-    DrawTextIn(canvas, column->Caption(), Rect(left + kCellMargin, Area.top, left + column->DisplayWidth() - kCellMargin, Area.bottom),
+    DrawTextIn(canvas, column->Caption(),
+               Rect(left + kCellMargin, Area.top, left + column->DisplayWidth() - kCellMargin, Area.bottom),
                AlignmentFlag(column->Alignment()));
     left = right;
   }

@@ -43,7 +43,8 @@ void MakeFiles(const std::filesystem::path& folder, int count) {
   unsigned seed = 12345;
   for (int i = 0; i < count; ++i) {
     seed = seed * 1103515245 + 12345;
-    const std::filesystem::path file = folder / ("file" + std::to_string(seed % 100000) + "_" + std::to_string(i) + ".dat");
+    const std::filesystem::path file =
+        folder / ("file" + std::to_string(seed % 100000) + "_" + std::to_string(i) + ".dat");
     std::ofstream(file).close();
     std::filesystem::resize_file(file, seed % 10000000);
   }
