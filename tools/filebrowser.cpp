@@ -6,6 +6,7 @@
 //       prints the list's rows as the list holds them, one a line: the
 //       name, size, date and attributes, separated by tabs.
 // DIR is a folder of this machine, or a path of the platform's drives (C:\...).
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -128,6 +129,14 @@ void HandlePendingMessages() {
   win::test::PaintPending();
 }
 
+// The selected folder in the middle of the tree, with its neighbours round it.
+void CentreSelection(ktvDirTree* tree) {
+  const std::vector<TTreeNode*> rows = tree->Rows();
+  const auto selected = std::find(rows.begin(), rows.end(), tree->Selected());
+  if (selected == rows.end()) return;
+  tree->SetTopIndex(static_cast<int>(selected - rows.begin()) - tree->VisibleRowCount() / 2);
+}
+
 int DrawPng(const Options& options, const std::string& directory) {
   TForm form(nullptr);
   form.SetBorderStyle(bsNone);
@@ -147,6 +156,7 @@ int DrawPng(const Options& options, const std::string& directory) {
   tree->SetDirectory(directory);
   // Where the tree has no node for the folder, the list shows it alone.
   list->SetDirectory(directory);
+  CentreSelection(tree);
   list->SetFocus();
   if (list->Items()->Count() > 0) list->SetSelected(list->Items()->Item(0));
   HandlePendingMessages();
