@@ -128,8 +128,8 @@ TTreeNode* ktvDirTree::GetNode(TTreeNode* Node, std::string_view Path) {
   if (Path.size() < nodePath.size() || !AnsiSameText(Path.substr(0, nodePath.size()), nodePath)) return nullptr;
   if (Path.size() == nodePath.size()) return Node;
   if (Node->HasChildren() && Node->Count() == 0) MakeDirTree(Node);
-  for (TTreeNode* child = Node->GetFirstChild(); child; child = child->GetNextSibling())
-    if (TTreeNode* found = GetNode(child, Path)) return found;
+  for (int i = 0; i < Node->Count(); ++i)
+    if (TTreeNode* found = GetNode(Node->Item(i), Path)) return found;
   return nullptr;
 }
 
@@ -223,7 +223,8 @@ void ktvDirTree::ChangesArrived() {
 }
 
 bool ktvDirTree::CheckDirChange(TTreeNode* Node) {
-  for (TTreeNode* child = Node->GetFirstChild(); child; child = child->GetNextSibling()) {
+  for (int i = 0; i < Node->Count(); ++i) {
+    TTreeNode* child = Node->Item(i);
     const win::DWORD attributes = win::GetFileAttributesA(ExcludeTrailingBackslash(GetPath(child)).c_str());
     if (attributes == win::INVALID_FILE_ATTRIBUTES || !(attributes & win::FILE_ATTRIBUTE_DIRECTORY)) return true;
     if (child->Expanded() && CheckDirChange(child)) return true;
@@ -237,7 +238,7 @@ bool ktvDirTree::CheckDirChange(TTreeNode* Node) {
 void ktvDirTree::MakeDirList(std::vector<std::string>& List, TTreeNode* Node) const {
   List.push_back(GetPath(Node));
   if (!Node->Expanded()) return;
-  for (TTreeNode* child = Node->GetFirstChild(); child; child = child->GetNextSibling()) MakeDirList(List, child);
+  for (int i = 0; i < Node->Count(); ++i) MakeDirList(List, Node->Item(i));
 }
 
 std::vector<std::string> ktvDirTree::MakeDirList() const {

@@ -71,6 +71,7 @@ class TTreeNode {
   int Count() const { return static_cast<int>(children_.size()); }
   TTreeNode* Item(int Index) const;  // EListError for a bad index
   TTreeNode* GetFirstChild() const { return children_.empty() ? nullptr : children_.front().get(); }
+  // Both search the siblings: loops over many children go by Item.
   TTreeNode* GetNextSibling() const;
   int Index() const;
   // 0 for a top-level node.

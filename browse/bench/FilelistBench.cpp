@@ -78,9 +78,10 @@ double UpdateTreeMilliseconds(const std::string& directory) {
   tree.SetDirectory(directory);
   TTreeNode* top = tree.GetNode(directory);
   top->Expand(false);
-  for (TTreeNode* folder = top->GetFirstChild(); folder; folder = folder->GetNextSibling()) {
+  for (int i = 0; i < top->Count(); ++i) {
+    TTreeNode* folder = top->Item(i);
     folder->Expand(false);
-    for (TTreeNode* child = folder->GetFirstChild(); child; child = child->GetNextSibling()) child->Expand(false);
+    for (int j = 0; j < folder->Count(); ++j) folder->Item(j)->Expand(false);
   }
   std::printf("tree: %zu nodes shown\n", tree.MakeDirList().size());
   return BestMilliseconds([&] { tree.UpdateTree(); });
