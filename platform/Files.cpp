@@ -356,18 +356,32 @@ std::string ShortNamePart(std::string_view part, size_t limit) {
   return out;
 }
 
-// NAME~N.EXT with the lowest N whose name is not taken in the folder.
+// NAME~N.EXT with the lowest N from 1 to 4 whose name is not taken in the
+// folder; after that, as the platform does, the first two characters, four
+// hexadecimal digits of a hash of the long name and ~1 (the hash stepped on
+// while taken), so that a folder of many similar names costs no more than
+// one of different names.
 std::string GenerateShortName(std::string_view longName, std::set<std::string>& taken) {
+  constexpr unsigned kNumberedNames = 4;
   auto lastDot = longName.rfind('.');
   if (lastDot != std::string_view::npos && longName.find_first_not_of('.') >= lastDot) lastDot = std::string_view::npos;
   const std::string_view basePart = longName.substr(0, lastDot);
   const std::string ext =
       lastDot == std::string_view::npos ? std::string() : ShortNamePart(longName.substr(lastDot + 1), 3);
-  for (unsigned number = 1;; ++number) {
+  const std::string dotExt = ext.empty() ? "" : "." + ext;
+  for (unsigned number = 1; number <= kNumberedNames; ++number) {
     const std::string suffix = "~" + std::to_string(number);
     std::string stem = ShortNamePart(basePart, 8 - suffix.size());
     if (stem.empty()) stem = "_";
-    std::string candidate = stem + suffix + (ext.empty() ? "" : "." + ext);
+    std::string candidate = stem + suffix + dotExt;
+    if (taken.insert(UpperName(candidate)).second) return candidate;
+  }
+  std::string stem = ShortNamePart(basePart, 2);
+  if (stem.empty()) stem = "_";
+  for (size_t hash = std::hash<std::string_view>{}(longName);; ++hash) {
+    char digits[5];
+    std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(hash & 0xFFFF));
+    std::string candidate = stem + digits + "~1" + dotExt;
     if (taken.insert(UpperName(candidate)).second) return candidate;
   }
 }

@@ -23,6 +23,8 @@ class FindfileTest : public testing::Test {
   void SetUp() override {
     drive_ = DriveFolder('C');
     ASSERT_FALSE(drive_.empty());
+    // The drive lives as long as the process: no test sees another's files.
+    std::filesystem::remove_all(Host("data"));
     Folder("data");
   }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -407,6 +408,23 @@ TEST_F(FilesTest, ShortNamesForNamesThatAreNot83) {
   EXPECT_EQ(shortNames[".bashrc"], "BASHRC~1");
   EXPECT_EQ(shortNames["archive.tar.gz"], "ARCHIV~1.GZ");
   EXPECT_EQ(shortNames["abcdefghi"], "ABCDEF~1");
+}
+
+TEST_F(FilesTest, ManySimilarNamesGetHashedShortNamesAfterTheFourth) {
+  for (int i = 1; i <= 7; ++i) Write("Holiday photo " + std::to_string(i) + ".jpeg", "x");
+  std::set<std::string> shortNames;
+  for (const Found& f : FindAll("T:\\*")) {
+    const int number = f.name[14] - '0';
+    if (number <= 4) {
+      EXPECT_EQ(f.shortName, "HOLIDA~" + std::to_string(number) + ".JPE");
+    } else {
+      EXPECT_EQ(f.shortName.size(), 12u) << f.shortName;
+      EXPECT_EQ(f.shortName.substr(0, 2), "HO");
+      EXPECT_EQ(f.shortName.substr(6), "~1.JPE");
+    }
+    EXPECT_TRUE(shortNames.insert(f.shortName).second) << f.shortName;
+  }
+  EXPECT_EQ(shortNames.size(), 7u);
 }
 
 TEST_F(FilesTest, LogicalDrivesAreTheMappedLetters) {
