@@ -395,8 +395,7 @@ int GetScrollPos(HWND hwnd, int bar) {
 }
 
 BOOL SetScrollRange(HWND hwnd, int bar, int min, int max, BOOL redraw) {
-  constexpr int64_t kWidestRange = 32767;
-  if (static_cast<int64_t>(max) - min > kWidestRange || max < min) {
+  if (max < min) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }

@@ -42,8 +42,9 @@ constexpr int SB_ENDSCROLL = 8;
 // that bar. The position is held inside the range.
 int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw);
 int GetScrollPos(HWND hwnd, int bar);
-// ERROR_INVALID_PARAMETER for a window without that bar or a range wider
-// than 32767 steps. A range with min equal to max shows the bar disabled.
+// ERROR_INVALID_PARAMETER for a window without that bar or a range whose
+// max lies below its min. A range with min equal to max shows the bar
+// disabled. The scroll messages carry a thumb position in 16 bits.
 BOOL SetScrollRange(HWND hwnd, int bar, int min, int max, BOOL redraw);
 BOOL GetScrollRange(HWND hwnd, int bar, int* min, int* max);
 
