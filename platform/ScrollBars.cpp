@@ -252,9 +252,9 @@ POINT ScreenToWindow(HWND hwnd, POINT pt) {
   return POINT{pt.x - r.left, pt.y - r.top};
 }
 
-POINT ClientToWindow(HWND hwnd, POINT pt) {
-  ClientToScreen(hwnd, &pt);
-  return ScreenToWindow(hwnd, pt);
+bool IsMouseMessage(UINT message) {
+  return (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+         (message >= WM_NCMOUSEMOVE && message <= WM_NCMBUTTONDBLCLK);
 }
 
 void SetPressed(HWND hwnd, int bar, Part part, int trackPos) {
@@ -332,10 +332,12 @@ void TrackScrollBar(HWND hwnd, int bar, POINT screenPoint) {
       quit = true;
       break;
     }
-    if (msg.hwnd == hwnd && msg.message == WM_LBUTTONUP) break;
-    if (msg.hwnd == hwnd && msg.message == WM_MOUSEMOVE) {
-      if (part != Part::Thumb) continue;
-      const POINT at = ClientToWindow(hwnd, POINT{GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)});
+    // The bar holds the mouse: what the mouse did, wherever it was routed
+    // when it happened, is the bar's, at the point the message carries.
+    if (msg.message == WM_LBUTTONUP || msg.message == WM_NCLBUTTONUP) break;
+    if (IsMouseMessage(msg.message)) {
+      if (part != Part::Thumb || (msg.message != WM_MOUSEMOVE && msg.message != WM_NCMOUSEMOVE)) continue;
+      const POINT at = ScreenToWindow(hwnd, msg.pt);
       const int pos = PosAtThumb(hwnd, bar, Along(bar, at) - grab);
       if (pos == trackPos) continue;
       trackPos = pos;
