@@ -325,24 +325,42 @@ void TrackScrollBar(HWND hwnd, int bar, POINT screenPoint) {
   SetCapture(hwnd);
   SetPressed(hwnd, bar, part, trackPos);
   if (part != Part::Thumb) SendMessageA(hwnd, message, CodeOf(part), 0);
-  MSG msg;
+  // The thumb follows the mouse along the bar, from where it was grabbed.
+  auto follow = [&](POINT screen) {
+    if (part != Part::Thumb) return;
+    const int pos = PosAtThumb(hwnd, bar, Along(bar, ScreenToWindow(hwnd, screen)) - grab);
+    if (pos == trackPos) return;
+    trackPos = pos;
+    SetPressed(hwnd, bar, part, trackPos);
+    SendMessageA(hwnd, message, MAKEWPARAM(SB_THUMBTRACK, static_cast<WORD>(trackPos)), 0);
+  };
+  MSG msg{};
   bool quit = false;
   while (GetCapture() == hwnd) {
-    if (!GetMessageA(&msg, nullptr, 0, 0)) {
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      // A release that came before the bar held the mouse went elsewhere
+      // (or nowhere): the button being up ends the press all the same.
+      if (!(GetAsyncKeyState(VK_LBUTTON) & 0x8000)) {
+        POINT cursor{};
+        GetCursorPos(&cursor);
+        follow(cursor);
+        break;
+      }
+      WaitMessage();
+      continue;
+    }
+    if (msg.message == WM_QUIT) {
       quit = true;
       break;
     }
     // The bar holds the mouse: what the mouse did, wherever it was routed
     // when it happened, is the bar's, at the point the message carries.
-    if (msg.message == WM_LBUTTONUP || msg.message == WM_NCLBUTTONUP) break;
+    if (msg.message == WM_LBUTTONUP || msg.message == WM_NCLBUTTONUP) {
+      follow(msg.pt);
+      break;
+    }
     if (IsMouseMessage(msg.message)) {
-      if (part != Part::Thumb || (msg.message != WM_MOUSEMOVE && msg.message != WM_NCMOUSEMOVE)) continue;
-      const POINT at = ScreenToWindow(hwnd, msg.pt);
-      const int pos = PosAtThumb(hwnd, bar, Along(bar, at) - grab);
-      if (pos == trackPos) continue;
-      trackPos = pos;
-      SetPressed(hwnd, bar, part, trackPos);
-      SendMessageA(hwnd, message, MAKEWPARAM(SB_THUMBTRACK, static_cast<WORD>(trackPos)), 0);
+      if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) follow(msg.pt);
       continue;
     }
     TranslateMessage(&msg);
