@@ -20,7 +20,6 @@
 
 #include "calendar/Calendr.h"
 #include "calendar/Holidays.h"
-#include "framework/Exceptions.h"
 #include "framework/Forms.h"
 #include "platform/Desktop.h"
 #include "platform/Messages.h"
