@@ -101,7 +101,7 @@ ktDate MonthAtPosition(int Position) {
 }
 
 ktDate YearsOn(ktDate Value, int Years) {
-  return ktDate{static_cast<uint16_t>(std::max(1, Value.Year + Years)), Value.Month, 1};
+  return ktDate{static_cast<uint16_t>(std::clamp(Value.Year + Years, 1, int{UINT16_MAX})), Value.Month, 1};
 }
 
 }  // namespace
