@@ -147,9 +147,39 @@ ktDate ktNextDay(ktDate date) { return ktDateFromDayNumber(ktDayNumber(date) + 1
 
 ktDate ktPrevDay(ktDate date) { return ktDateFromDayNumber(ktDayNumber(date) - 1); }
 
+namespace {
+
+// The day in March or September of an equinox by the standard formula for
+// 1900-2099: the mean drift of 0.242194 days a year from the day of 1980,
+// less the leap days; the constants change at 1980.
+int EquinoxDay(int year, double before1980, double from1980) {
+  const int years = year - 1980;
+  if (year < 1980) return static_cast<int>(before1980 + 0.242194 * years - (year - 1983) / 4);
+  return static_cast<int>(from1980 + 0.242194 * years - years / 4);
+}
+
+bool HasEquinoxFormula(int year) { return year >= 1900 && year <= 2099; }
+
+}  // namespace
+
 ktDate ktVernalEquinox(int year) {
+  if (HasEquinoxFormula(year))
+    return ktDate{static_cast<uint16_t>(year), 3, static_cast<uint8_t>(EquinoxDay(year, 20.8357, 20.8431))};
+  // Outside those years only the plain four-year cycle from 1994 is known.
   const int years = year - 1994;
   return ktDateFromDayNumber(ktDayNumber({1994, 3, 21}) + 365 * years + years / 4);
+}
+
+ktDate ktAutumnalEquinox(int year) {
+  if (!HasEquinoxFormula(year)) return ktDate{};
+  return ktDate{static_cast<uint16_t>(year), 9, static_cast<uint8_t>(EquinoxDay(year, 23.2588, 23.2488))};
+}
+
+std::string ktEraYearText(ktDate date) {
+  const Era* era = EraOf(date);
+  if (!era) return Printf("%d", date.Year) + SJ("年");
+  const int year = date.Year - era->baseYear;
+  return era->name + (year == 1 ? SJ("元") : Printf("%d", year)) + SJ("年");
 }
 
 ktDate ktToday() {

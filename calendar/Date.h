@@ -78,8 +78,15 @@ ktDate ktPrevMonth(ktDate date);
 ktDate ktNextDay(ktDate date);
 ktDate ktPrevDay(ktDate date);
 
-// The vernal equinox day of a year, as Japanese holidays count it.
+// The equinox days of a year as Japanese holidays count them, by the
+// standard formula for 1900-2099. Outside those years the vernal one
+// follows a four-year cycle from 1994 and the autumnal one is the zero date.
 ktDate ktVernalEquinox(int year);
+ktDate ktAutumnalEquinox(int year);
+
+// The era and the year in it, in code page 932: "令和8年", "令和元年" for an
+// era's first year, the plain year with "年" before the Meiji era.
+std::string ktEraYearText(ktDate date);
 
 // From the platform's local clock.
 ktDate ktToday();

@@ -13,6 +13,7 @@
 #include "platform/Messages.h"
 #include "platform/Painting.h"
 #include "platform/Regions.h"
+#include "platform/ScrollBars.h"
 #include "platform/Sync.h"
 #include "platform/SysColors.h"
 #include "platform/Wait.h"
@@ -367,6 +368,7 @@ LRESULT DefaultHitTest(HWND hwnd, LPARAM lParam) {
       return HTCAPTION;
     }
   }
+  if (const LRESULT bar = ScrollBarHitLocked(hwnd, pt); bar != HTNOWHERE) return bar;
   return HTBORDER;
 }
 

@@ -26,7 +26,8 @@ struct PaintState {
   Region update;  // client coordinates
   bool erase = false;
   bool internalPaint = false;
-  bool NeedsPaint() const { return internalPaint || !update.IsEmpty(); }
+  bool frame = false;  // the non-client area needs WM_NCPAINT
+  bool NeedsPaint() const { return internalPaint || frame || !update.IsEmpty(); }
 };
 
 // What painting keeps about windows, by handle id; guarded by KernelMutex.
@@ -170,6 +171,18 @@ bool ReachesChildren(const Window* w, UINT flags) {
   return !(w->style & WS_CLIPCHILDREN);
 }
 
+// Whether a redraw of `screenArea` reaches the window's frame: a window
+// without one has no non-client painting to do.
+bool ReachesFrame(const Window* w, const Region& screenArea, UINT flags) {
+  const RECT insets = NonClientInsets(w->style, w->exStyle);
+  if (insets.left == 0 && insets.top == 0 && insets.right == 0 && insets.bottom == 0) return false;
+  if (flags & RDW_FRAME) return true;
+  Region frame(w->windowRect);
+  frame.Subtract(Region(w->clientRect));
+  frame.Intersect(screenArea);
+  return !frame.IsEmpty();
+}
+
 void ApplyRedrawLocked(Window* w, const Region& screenArea, UINT flags) {
   PaintState& s = Store().paint[HandleId(w->handle)];
   const bool hadPaint = s.NeedsPaint();
@@ -180,6 +193,7 @@ void ApplyRedrawLocked(Window* w, const Region& screenArea, UINT flags) {
     s.update.Unite(part);
     if (flags & RDW_ERASE) s.erase = true;
   }
+  if ((flags & RDW_INVALIDATE) && ReachesFrame(w, screenArea, flags)) s.frame = true;
   if (flags & RDW_VALIDATE) s.update.Subtract(part);
   if ((flags & RDW_NOERASE) || s.update.IsEmpty()) s.erase = false;
   if (flags & RDW_INTERNALPAINT) s.internalPaint = true;
@@ -230,7 +244,7 @@ bool NeedsPaintNow(HWND hwnd, bool updateRegionOnly) {
   std::lock_guard lock(KernelMutex());
   auto it = Store().paint.find(HandleId(hwnd));
   if (it == Store().paint.end()) return false;
-  return updateRegionOnly ? !it->second.update.IsEmpty() : it->second.NeedsPaint();
+  return updateRegionOnly ? it->second.frame || !it->second.update.IsEmpty() : it->second.NeedsPaint();
 }
 
 // RDW_ERASENOW and RDW_UPDATENOW: the reached windows are erased and, for
@@ -363,7 +377,7 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags) {
     if (area)
       area->Offset(w->clientRect.left, w->clientRect.top);
     else
-      area = Region(w->clientRect);
+      area = Region((flags & RDW_FRAME) ? w->windowRect : w->clientRect);
     detail::RedrawLocked(w, *area, flags);
   }
   detail::WakeAll();
@@ -438,6 +452,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
   }
   Region area;
   bool erase = false;
+  bool frame = false;
   {
     std::lock_guard lock(detail::KernelMutex());
     if (!detail::LiveWindowLocked(hwnd)) {
@@ -447,8 +462,10 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
     detail::PaintState& state = detail::Store().paint[HandleId(hwnd)];
     area = state.update;
     erase = state.erase;
+    frame = state.frame;
     state = detail::PaintState{};
   }
+  if (frame) SendMessageA(hwnd, WM_NCPAINT, 1, 0);
   HDC dc = detail::ViewDC(hwnd, false, area);
   *paint = PAINTSTRUCT{};
   paint->hdc = dc;

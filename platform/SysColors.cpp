@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "platform/Screen.h"
+#include "platform/Window.h"
 
 namespace win {
 
@@ -87,6 +88,7 @@ int GetSystemMetrics(int index) {
     case SM_CXHSCROLL:
     case SM_CYVTHUMB:
     case SM_CXHTHUMB:
+      return detail::kScrollBarSize;
     case SM_CXSMICON:
     case SM_CYSMICON:
       return 16;

@@ -12,6 +12,7 @@
 #include "platform/Messages.h"
 #include "platform/Painting.h"
 #include "platform/Screen.h"
+#include "platform/ScrollBars.h"
 #include "platform/Sync.h"
 #include "platform/Text.h"
 #include "platform/Wait.h"
@@ -648,7 +649,9 @@ RECT NonClientInsets(DWORD style, DWORD exStyle) {
   if (exStyle & WS_EX_CLIENTEDGE) frame += kClientEdgeWidth;
   if (exStyle & WS_EX_STATICEDGE) frame += kStaticEdgeWidth;
   const int caption = (style & WS_CAPTION) == WS_CAPTION ? kCaptionHeight : 0;
-  return RECT{frame, frame + caption, frame, frame};
+  const int verticalBar = (style & WS_VSCROLL) ? kScrollBarSize : 0;
+  const int horizontalBar = (style & WS_HSCROLL) ? kScrollBarSize : 0;
+  return RECT{frame, frame + caption, frame + verticalBar, frame + horizontalBar};
 }
 
 ATOM AddUserAtomLocked(std::string_view name) {
@@ -805,6 +808,15 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_NCHITTEST:
       return detail::DefaultHitTest(hwnd, lParam);
+    case WM_NCPAINT:
+      detail::PaintNonClient(hwnd);
+      return 0;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+      if (wParam == static_cast<WPARAM>(HTHSCROLL) || wParam == static_cast<WPARAM>(HTVSCROLL))
+        detail::TrackScrollBar(hwnd, wParam == static_cast<WPARAM>(HTHSCROLL) ? SB_HORZ : SB_VERT,
+                               POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      return 0;
     case WM_SETCURSOR:
       return detail::DefaultSetCursor(hwnd, wParam, lParam);
     case WM_MOUSEACTIVATE:

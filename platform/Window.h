@@ -363,14 +363,15 @@ void AddWindowDestroyedListener(WindowDestroyedListener listener);
 // sending messages: the thread can no longer run window procedures.
 void RemoveThreadWindows(DWORD threadId);
 
-// The non-client metrics: the widths of the frame and caption that separate
-// the client area from the window rect for the given styles.
+// The non-client metrics: the widths of the frame, caption and scroll bars
+// that separate the client area from the window rect for the given styles.
 constexpr int kBorderWidth = 1;        // WS_BORDER alone
 constexpr int kDialogFrameWidth = 3;   // WS_DLGFRAME, WS_CAPTION or WS_EX_DLGMODALFRAME
 constexpr int kSizingFrameWidth = 4;   // WS_THICKFRAME
 constexpr int kCaptionHeight = 18;     // WS_CAPTION, below the frame
 constexpr int kClientEdgeWidth = 2;    // WS_EX_CLIENTEDGE
 constexpr int kStaticEdgeWidth = 1;    // WS_EX_STATICEDGE
+constexpr int kScrollBarSize = 16;     // WS_VSCROLL's width, WS_HSCROLL's height
 RECT NonClientInsets(DWORD style, DWORD exStyle);
 
 // With KernelMutex held: the atom of a name in the process's table of

@@ -1,0 +1,203 @@
+// The window scroll bars: range and position, the room they take from the
+// client area, their picture in the non-client area, and the scroll
+// messages that real presses on their parts send.
+#include "platform/ScrollBars.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/Drawing.h"
+#include "platform/Errors.h"
+#include "platform/Input.h"
+#include "platform/Messages.h"
+#include "platform/Painting.h"
+#include "platform/Raster.h"
+#include "platform/SysColors.h"
+#include "platform/Window.h"
+#include "testsupport/WinPrint.h"
+
+using namespace win;
+
+namespace {
+
+struct Scroll {
+  UINT message;
+  int code;
+  int position;
+  friend bool operator==(const Scroll&, const Scroll&) = default;
+};
+
+std::vector<Scroll> scrolls;
+
+LRESULT RecordingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_HSCROLL || m == WM_VSCROLL) {
+    scrolls.push_back({m, LOWORD(w), static_cast<SHORT>(HIWORD(w))});
+    return 0;
+  }
+  return DefWindowProcA(h, m, w, l);
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+class ScrollBarsTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    scrolls.clear();
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = RecordingProc;
+    wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
+    wc.lpszClassName = "Scrolled";
+    RegisterClassA(&wc);
+  }
+
+  void TearDown() override {
+    if (hwnd) DestroyWindow(hwnd);
+    Pump();
+    UnregisterClassA("Scrolled", nullptr);
+  }
+
+  HWND Make(DWORD style, DWORD exStyle = 0) {
+    hwnd = CreateWindowExA(exStyle, "Scrolled", "", WS_POPUP | WS_VISIBLE | style, 20, 30, 200, 120, nullptr, nullptr,
+                           nullptr, nullptr);
+    Pump();
+    UpdateWindow(hwnd);
+    return hwnd;
+  }
+
+  detail::ScrollBarLayout Layout(int bar) {
+    detail::ScrollBarLayout layout;
+    EXPECT_TRUE(detail::LayoutScrollBar(hwnd, bar, layout));
+    return layout;
+  }
+
+  POINT OnScreen(POINT window) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return POINT{r.left + window.x, r.top + window.y};
+  }
+
+  void Press(POINT window) {
+    test::MoveMouse(POINT{0, 0});  // a fresh press, never a double click
+    test::Click(OnScreen(window));
+    Pump();
+  }
+
+  COLORREF PixelAt(POINT window) {
+    HDC dc = GetWindowDC(hwnd);
+    const COLORREF color = GetPixel(dc, window.x, window.y);
+    ReleaseDC(hwnd, dc);
+    return color;
+  }
+
+  static POINT Middle(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+  HWND hwnd{};
+};
+
+TEST_F(ScrollBarsTest, RangeAndPositionStayInsideEachOther) {
+  Make(WS_VSCROLL);
+  int min = -1, max = -1;
+  ASSERT_TRUE(GetScrollRange(hwnd, SB_VERT, &min, &max));
+  EXPECT_EQ(min, 0);
+  EXPECT_EQ(max, 100);
+  EXPECT_EQ(SetScrollPos(hwnd, SB_VERT, 40, TRUE), 0);
+  EXPECT_EQ(SetScrollPos(hwnd, SB_VERT, 400, TRUE), 40);
+  EXPECT_EQ(GetScrollPos(hwnd, SB_VERT), 100);
+  ASSERT_TRUE(SetScrollRange(hwnd, SB_VERT, 22800, 25199, TRUE));
+  EXPECT_EQ(GetScrollPos(hwnd, SB_VERT), 22800);
+  EXPECT_FALSE(SetScrollRange(hwnd, SB_VERT, 5, 4, TRUE));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  // No horizontal bar: refused, and nothing kept for it.
+  EXPECT_EQ(SetScrollPos(hwnd, SB_HORZ, 5, TRUE), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  EXPECT_FALSE(GetScrollRange(hwnd, SB_HORZ, &min, &max));
+}
+
+TEST_F(ScrollBarsTest, TheBarsTakeTheirRoomFromTheClientAreaInsideTheEdges) {
+  Make(WS_VSCROLL | WS_HSCROLL, WS_EX_CLIENTEDGE);
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  EXPECT_EQ(client.right, 200 - 4 - GetSystemMetrics(SM_CXVSCROLL));
+  EXPECT_EQ(client.bottom, 120 - 4 - GetSystemMetrics(SM_CYHSCROLL));
+  const detail::ScrollBarLayout vertical = Layout(SB_VERT);
+  EXPECT_EQ(vertical.bar.left, 2 + client.right);
+  EXPECT_EQ(vertical.bar.top, 2);
+  EXPECT_EQ(vertical.lineDown.bottom, 2 + client.bottom);
+  auto hit = [&](POINT window) {
+    const POINT s = OnScreen(window);
+    return SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(static_cast<WORD>(s.x), static_cast<WORD>(s.y)));
+  };
+  EXPECT_EQ(hit(Middle(vertical.thumb)), HTVSCROLL);
+  EXPECT_EQ(hit(Middle(Layout(SB_HORZ).lineUp)), HTHSCROLL);
+  EXPECT_EQ(hit(POINT{195, 115}), HTBORDER);  // the square between the bars
+  EXPECT_EQ(hit(POINT{50, 50}), HTCLIENT);
+}
+
+TEST_F(ScrollBarsTest, EdgesArrowsAndThumbArePainted) {
+  Make(WS_VSCROLL, WS_EX_CLIENTEDGE);
+  EXPECT_EQ(PixelAt(POINT{0, 0}), GetSysColor(COLOR_BTNSHADOW));        // the sunken edge's outer line
+  EXPECT_EQ(PixelAt(POINT{199, 119}), GetSysColor(COLOR_BTNHIGHLIGHT));
+  detail::ScrollBarLayout bar = Layout(SB_VERT);
+  EXPECT_EQ(PixelAt(Middle(bar.lineUp)), GetSysColor(COLOR_BTNTEXT));  // the arrow's glyph
+  EXPECT_EQ(bar.thumb.top, bar.lineUp.bottom);                        // position 0: at the top
+  EXPECT_EQ(PixelAt(POINT{bar.thumb.left + 1, bar.thumb.top + 1}), GetSysColor(COLOR_BTNHIGHLIGHT));
+  SetScrollPos(hwnd, SB_VERT, 100, TRUE);
+  bar = Layout(SB_VERT);
+  EXPECT_EQ(bar.thumb.bottom, bar.lineDown.top);
+  EXPECT_EQ(PixelAt(POINT{bar.thumb.left + 1, bar.thumb.top + 1}), GetSysColor(COLOR_BTNHIGHLIGHT));
+  EXPECT_EQ(PixelAt(POINT{bar.lineUp.left + 4, bar.lineUp.bottom + 2}), GetSysColor(COLOR_SCROLLBAR));
+
+  SetScrollRange(hwnd, SB_VERT, 3, 3, TRUE);  // nothing to scroll: no thumb, grey arrows
+  bar = Layout(SB_VERT);
+  EXPECT_EQ(bar.thumb.right, bar.thumb.left);
+  EXPECT_EQ(PixelAt(Middle(bar.lineUp)), GetSysColor(COLOR_GRAYTEXT));
+}
+
+TEST_F(ScrollBarsTest, PressesOnArrowsAndTrackSendTheirCodesThenTheEnd) {
+  Make(WS_VSCROLL | WS_HSCROLL);
+  SetScrollPos(hwnd, SB_VERT, 50, TRUE);
+  const detail::ScrollBarLayout bar = Layout(SB_VERT);
+  Press(Middle(bar.lineUp));
+  Press(Middle(bar.lineDown));
+  Press(POINT{Middle(bar.thumb).x, bar.thumb.top - 2});
+  Press(POINT{Middle(bar.thumb).x, bar.thumb.bottom + 2});
+  Press(Middle(Layout(SB_HORZ).lineDown));
+  EXPECT_EQ(scrolls, (std::vector<Scroll>{{WM_VSCROLL, SB_LINEUP, 0},
+                                          {WM_VSCROLL, SB_ENDSCROLL, 0},
+                                          {WM_VSCROLL, SB_LINEDOWN, 0},
+                                          {WM_VSCROLL, SB_ENDSCROLL, 0},
+                                          {WM_VSCROLL, SB_PAGEUP, 0},
+                                          {WM_VSCROLL, SB_ENDSCROLL, 0},
+                                          {WM_VSCROLL, SB_PAGEDOWN, 0},
+                                          {WM_VSCROLL, SB_ENDSCROLL, 0},
+                                          {WM_HSCROLL, SB_LINERIGHT, 0},
+                                          {WM_HSCROLL, SB_ENDSCROLL, 0}}));
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(GetScrollPos(hwnd, SB_VERT), 50);  // the window decides what a scroll does
+}
+
+TEST_F(ScrollBarsTest, DraggingTheThumbTracksAndThenGivesItsPosition) {
+  Make(WS_VSCROLL);
+  const detail::ScrollBarLayout bar = Layout(SB_VERT);
+  const POINT grab = Middle(bar.thumb);
+  test::MoveMouse(OnScreen(grab));
+  test::PressMouse(test::MouseButton::Left);
+  test::MoveMouse(OnScreen(POINT{grab.x, grab.y + 1}));
+  test::MoveMouse(OnScreen(POINT{grab.x + 30, 500}));  // far below and beside the bar: the end of the range
+  test::ReleaseMouse(test::MouseButton::Left);
+  Pump();
+  ASSERT_EQ(scrolls.size(), 4u);
+  EXPECT_EQ(scrolls[0].code, SB_THUMBTRACK);
+  EXPECT_GT(scrolls[0].position, 0);
+  EXPECT_LT(scrolls[0].position, 10);
+  EXPECT_EQ(scrolls[1], (Scroll{WM_VSCROLL, SB_THUMBTRACK, 100}));
+  EXPECT_EQ(scrolls[2], (Scroll{WM_VSCROLL, SB_THUMBPOSITION, 100}));
+  EXPECT_EQ(scrolls[3], (Scroll{WM_VSCROLL, SB_ENDSCROLL, 0}));
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+}  // namespace
