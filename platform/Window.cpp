@@ -9,6 +9,7 @@
 
 #include "platform/Errors.h"
 #include "platform/Input.h"
+#include "platform/LiveDesktop.h"
 #include "platform/Messages.h"
 #include "platform/Painting.h"
 #include "platform/Screen.h"
@@ -1175,6 +1176,7 @@ BOOL ShowWindow(HWND hwnd, int command) {
   bool wasVisible = false;
   if (!detail::WithWindow(hwnd, [&](Window& w) { wasVisible = w.style & WS_VISIBLE; })) return FALSE;
   const bool show = command != SW_HIDE;
+  if (show && GetAncestor(hwnd, GA_PARENT) == GetDesktopWindow()) live::StartIfAskedByEnvironment();
   if (show != wasVisible) {
     SendMessageA(hwnd, WM_SHOWWINDOW, show, 0);
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,

@@ -13,6 +13,8 @@ packages=(
   libpng-dev
   ccache
   libgif-dev  # the GIF benchmark's and comparison tests' yardstick only
+  libsdl2-dev libx11-dev libxext-dev  # the live desktop
+  xvfb xdotool  # the live desktop's tests: an X server of their own and a person's hands
 )
 
 missing=()

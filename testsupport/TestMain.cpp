@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
   // Named mutexes are per logon, not per prefix: keep the test's own apart
   // from the user's and from other tests running at the same time.
   setenv("LOZG_MUTEX_DIR", (prefix + "/mutex").c_str(), 1);
+  // Tests never show their windows on the person's display.
+  unsetenv("LOZG_LIVE");
   int result = RUN_ALL_TESTS();
   std::error_code ignored;
   std::filesystem::remove_all(prefix, ignored);
