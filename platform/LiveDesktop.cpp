@@ -218,8 +218,12 @@ void Display::Sync() {
     while (SDL_PollEvent(&event)) Handle(event);
     XSync(display, False);
   }
-  flushesDone_ = std::max(flushesDone_.load(), asked);
-  SetEvent(flushed_);
+  // Setting the event wakes every platform wait, this thread's included:
+  // only a Flush waiting for this sync is worth it.
+  if (asked > flushesDone_) {
+    flushesDone_ = asked;
+    SetEvent(flushed_);
+  }
 }
 
 void Display::Create(const Shown& s) {

@@ -3,15 +3,19 @@
 // follows a scenario file (--scenario) and quits, or runs until its window
 // is closed. Everything that happens is printed, one line at a time.
 //
-//   koru [--manual-clock] [--fresh] [--scenario FILE] [--plugin LIBRARY]... [FILE]...
+//   koru [--manual-clock] [--fresh] [--live] [--scale N] [--scenario FILE] [--plugin LIBRARY]... [FILE]...
 //
 // With --manual-clock the platform clock stands still except when the
 // scenario waits, so a scenario runs at once; with --fresh the player starts
 // from its default settings instead of those it saved last time, so the
-// scenario prints the same on every run.
+// scenario prints the same on every run. With --live the windows show on
+// the X display that $DISPLAY names and a person uses them there (--scale N
+// enlarges every pixel N times, for screens of high density); without a
+// scenario the player then runs until its window is closed.
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -21,6 +25,7 @@
 #include "platform/Clock.h"
 #include "platform/Com.h"
 #include "platform/Errors.h"
+#include "platform/LiveDesktop.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
 #include "player/Player.h"
@@ -39,7 +44,9 @@ void Print(const std::string& ansi) {
 }
 
 int Usage() {
-  std::fprintf(stderr, "usage: koru [--manual-clock] [--fresh] [--scenario FILE] [--plugin LIBRARY]... [FILE]...\n");
+  std::fprintf(stderr,
+               "usage: koru [--manual-clock] [--fresh] [--live] [--scale N] [--scenario FILE] [--plugin LIBRARY]... "
+               "[FILE]...\n");
   return 2;
 }
 
@@ -53,6 +60,8 @@ std::string CurrentFolder() {
 int main(int argc, char** argv) {
   bool manualClock = false;
   bool fresh = false;
+  bool live = false;
+  win::live::Options liveOptions;
   std::string scenarioFile;
   std::vector<std::string> plugins;
   std::vector<std::string> files;
@@ -62,6 +71,15 @@ int main(int argc, char** argv) {
       manualClock = true;
     } else if (arg == "--fresh") {
       fresh = true;
+    } else if (arg == "--live") {
+      live = true;
+    } else if (arg == "--scale" && i + 1 < argc) {
+      char* end = nullptr;
+      liveOptions.scale = static_cast<int>(std::strtol(argv[++i], &end, 10));
+      if (*end != '\0' || liveOptions.scale < 1 || liveOptions.scale > 8) {
+        std::fprintf(stderr, "koru: --scale takes a whole number from 1 to 8\n");
+        return 2;
+      }
     } else if (arg == "--scenario" && i + 1 < argc) {
       scenarioFile = argv[++i];
     } else if (arg == "--plugin" && i + 1 < argc) {
@@ -73,6 +91,11 @@ int main(int argc, char** argv) {
     }
   }
   if (manualClock) win::test::ManualClock::Enable();
+  std::string liveError;
+  if (live && !win::live::Start(liveOptions, &liveError)) {
+    std::fprintf(stderr, "koru: %s\n", liveError.c_str());
+    return 1;
+  }
   startTick = win::GetTickCount64();
 
   win::CoInitialize(nullptr);
@@ -108,10 +131,12 @@ int main(int argc, char** argv) {
     if (!scenario.RunFile(scenarioFile)) status = 1;
     player.Quit();
   } else {
-    // Runs until the window closes (or the process is ended).
-    while (!scenario.QuitRequested()) scenario.Wait(1000);
+    // Runs until the window closes (or the process is ended), asleep
+    // until something happens.
+    while (!scenario.QuitRequested()) scenario.Wait(manualClock ? 1000 : win::INFINITE);
   }
   scenario.Wait(0);
+  win::live::Stop();
   win::CoUninitialize();
   return status;
 }
