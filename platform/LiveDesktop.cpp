@@ -566,6 +566,8 @@ void Display::Run(std::promise<std::optional<SIZE>>& ready, std::string& error) 
   }
   XSetErrorHandler(ReportXError);
   eventType_ = SDL_RegisterEvents(1);
+  // Windows made from now on take files dropped from a file manager.
+  SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
   anchor_ = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
   ready.set_value(SIZE{mode.w / scale_, mode.h / scale_});
   while (!quit_) {

@@ -4,13 +4,16 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/shape.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 extern char** environ;
@@ -133,6 +136,114 @@ XRect WindowPlace(unsigned long window) {
   Window child = 0;
   XTranslateCoordinates(display.get(), window, DefaultRootWindow(display.get()), 0, 0, &x, &y, &child);
   return XRect{x, y, x + attributes.width, y + attributes.height};
+}
+
+namespace {
+
+// One party of a drag on its own connection: the source window, and the
+// messages of the protocol.
+class DragSource {
+ public:
+  explicit DragSource(Display* display)
+      : display_(display),
+        window_(XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0)),
+        selection_(Atom("XdndSelection")),
+        uriList_(Atom("text/uri-list")) {}
+  ~DragSource() { XDestroyWindow(display_, window_); }
+
+  bool Drop(Window target, int rootX, int rootY, const std::string& uris) {
+    XSetSelectionOwner(display_, selection_, window_, CurrentTime);
+    Send(target, "XdndEnter", {static_cast<long>(window_), 5L << 24, static_cast<long>(uriList_), 0, 0});
+    Send(target, "XdndPosition",
+         {static_cast<long>(window_), 0, (static_cast<long>(rootX) << 16) | rootY, CurrentTime,
+          static_cast<long>(Atom("XdndActionCopy"))});
+    if (!WaitFor("XdndStatus", target, uris)) return false;
+    Send(target, "XdndDrop", {static_cast<long>(window_), 0, CurrentTime, 0, 0});
+    return WaitFor("XdndFinished", target, uris);
+  }
+
+ private:
+  ::Atom Atom(const char* name) { return XInternAtom(display_, name, False); }
+
+  void Send(Window target, const char* type, std::vector<long> data) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = target;
+    event.xclient.message_type = Atom(type);
+    event.xclient.format = 32;
+    for (size_t i = 0; i < data.size(); ++i) event.xclient.data.l[i] = data[i];
+    XSendEvent(display_, target, False, NoEventMask, &event);
+    XFlush(display_);
+  }
+
+  // Serves the target's requests for the dropped data until the message
+  // of `type` arrives; false when it does not come within a generous bound.
+  bool WaitFor(const char* type, Window target, const std::string& uris) {
+    const ::Atom wanted = Atom(type);
+    for (int round = 0; round < 200; ++round) {
+      while (XPending(display_)) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        if (event.type == ClientMessage && event.xclient.message_type == wanted &&
+            static_cast<Window>(event.xclient.data.l[0]) == target)
+          return true;
+        if (event.type == SelectionRequest) Answer(event.xselectionrequest, uris);
+      }
+      pollfd fd{ConnectionNumber(display_), POLLIN, 0};
+      poll(&fd, 1, 50);
+    }
+    return false;
+  }
+
+  void Answer(const XSelectionRequestEvent& request, const std::string& uris) {
+    XEvent reply{};
+    reply.xselection.type = SelectionNotify;
+    reply.xselection.requestor = request.requestor;
+    reply.xselection.selection = request.selection;
+    reply.xselection.target = request.target;
+    reply.xselection.time = request.time;
+    reply.xselection.property = None;
+    if (request.target == uriList_) {
+      XChangeProperty(display_, request.requestor, request.property, uriList_, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(uris.data()), static_cast<int>(uris.size()));
+      reply.xselection.property = request.property;
+    }
+    XSendEvent(display_, request.requestor, False, NoEventMask, &reply);
+    XFlush(display_);
+  }
+
+  Display* display_;
+  Window window_;
+  ::Atom selection_;
+  ::Atom uriList_;
+};
+
+}  // namespace
+
+// The path as a URI writes it: bytes other than letters, digits, "/-._~"
+// as %XX.
+std::string UriPath(const std::string& path) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : path) {
+    if (std::isalnum(c) || std::strchr("/-._~", c)) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
+}
+
+bool DropFilesOnWindow(unsigned long window, int rootX, int rootY, const std::vector<std::string>& hostPaths) {
+  DisplayPtr display = Open();
+  if (!display) return false;
+  std::string uris;
+  for (const std::string& path : hostPaths) uris += "file://" + UriPath(path) + "\r\n";
+  DragSource source(display.get());
+  return source.Drop(window, rootX, rootY, uris);
 }
 
 bool Xdotool(const std::vector<std::string>& args) {

@@ -49,6 +49,12 @@ std::vector<XRect> WindowShape(unsigned long window);
 // The window's place and size on the screen: left, top, right, bottom.
 XRect WindowPlace(unsigned long window);
 
+// Drags files onto an X window and drops them there, as a file manager does
+// (the XDND protocol, offering the host paths as a text/uri-list), with the
+// pointer at the root point given; true once the window reports the drop
+// finished.
+bool DropFilesOnWindow(unsigned long window, int rootX, int rootY, const std::vector<std::string>& hostPaths);
+
 // Runs xdotool with the arguments; true when it exits with 0.
 bool Xdotool(const std::vector<std::string>& args);
 

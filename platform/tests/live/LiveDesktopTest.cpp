@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Bitmaps.h"
@@ -39,6 +41,28 @@ std::vector<Received>& Log() {
   return log;
 }
 
+struct Drop {
+  std::vector<std::string> files;
+  POINT point{};
+};
+std::vector<Drop>& Drops() {
+  static std::vector<Drop> drops;
+  return drops;
+}
+
+void TakeDrop(HDROP hdrop) {
+  Drop drop;
+  const UINT count = DragQueryFileA(hdrop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    char name[1024] = {};
+    DragQueryFileA(hdrop, i, name, sizeof name);
+    drop.files.push_back(name);
+  }
+  DragQueryPoint(hdrop, &drop.point);
+  DragFinish(hdrop);
+  Drops().push_back(drop);
+}
+
 // Paints its client area in the colour kept in GWL_USERDATA, with a yellow
 // square at (10, 10), and logs the input it receives.
 LRESULT LiveProc(HWND h, UINT m, WPARAM w, LPARAM l) {
@@ -67,7 +91,10 @@ LRESULT LiveProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     case WM_DROPFILES:
     case WM_SETFOCUS:
       Log().push_back({m, w, l});
-      if (m == WM_DROPFILES) return 0;
+      if (m == WM_DROPFILES) {
+        TakeDrop(reinterpret_cast<HDROP>(w));
+        return 0;
+      }
       break;
     default:
       break;
@@ -165,6 +192,7 @@ class LiveDesktop : public ::testing::Test {
     for (HWND h : windows_) DestroyWindow(h);
     live::Stop();
     Log().clear();
+    Drops().clear();
   }
 
   void Start(int scale) {
@@ -362,6 +390,27 @@ TEST_F(LiveDesktop, AMoveOfTheXWindowMovesThePlatformWindow) {
   EXPECT_TRUE(Logged(WM_MOVE));
   // The platform's picture and the screen still agree.
   ExpectScreenMatches(hwnd);
+}
+
+TEST_F(LiveDesktop, FilesDroppedFromAFileManagerArriveWithTheirWindowsPaths) {
+  HWND hwnd = Make({100, 100, 300, 200}, kBlue, WS_POPUP, WS_EX_ACCEPTFILES);
+  live::test::Flush();
+  ASSERT_TRUE(testsupport::Xdotool({"mousemove", "--sync", "160", "140"}));
+  // The file manager is another program: this thread serves the window
+  // meanwhile.
+  const unsigned long xwindow = live::test::XWindowOf(hwnd);
+  std::atomic<int> dropped{-1};
+  std::thread fileManager([&] {
+    dropped = testsupport::DropFilesOnWindow(xwindow, 160, 140, {"/tmp/live drop/first.mp3", "/usr/share/second.kpl"});
+  });
+  const bool arrived = PumpUntil([&] { return dropped >= 0 && !Drops().empty(); });
+  fileManager.join();
+  ASSERT_TRUE(arrived);
+  EXPECT_EQ(dropped, 1);
+  ASSERT_EQ(Drops().size(), 1u);
+  EXPECT_EQ(Drops()[0].files, (std::vector<std::string>{"Z:\\tmp\\live drop\\first.mp3", "Z:\\usr\\share\\second.kpl"}));
+  EXPECT_EQ(Drops()[0].point.x, 60);
+  EXPECT_EQ(Drops()[0].point.y, 40);
 }
 
 TEST_F(LiveDesktop, AScaleEnlargesPixelsOutlineAndInputTogether) {
