@@ -381,10 +381,17 @@ HWND Display::WindowOfEvent(Uint32 windowId) const {
 
 // The pointer's place on the display, not the event's: a window that the
 // platform moves under the pointer (a drag) makes window-relative places stale.
+// (SDL's global mouse state may lag behind the server: ask the server.)
 POINT Display::PointerOnPlatform() const {
+  ::Display* display = XDisplay(anchor_);
+  ::Window root = 0;
+  ::Window child = 0;
   int x = 0;
   int y = 0;
-  SDL_GetGlobalMouseState(&x, &y);
+  int windowX = 0;
+  int windowY = 0;
+  unsigned int buttons = 0;
+  if (display) XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &windowX, &windowY, &buttons);
   return POINT{x / scale_, y / scale_};
 }
 
