@@ -27,7 +27,8 @@ struct PaintState {
   Region update;  // client coordinates
   bool erase = false;
   bool internalPaint = false;
-  bool NeedsPaint() const { return internalPaint || !update.IsEmpty(); }
+  bool frame = false;  // the frame and caption are due (WM_NCPAINT from BeginPaint)
+  bool NeedsPaint() const { return internalPaint || frame || !update.IsEmpty(); }
 };
 
 // What painting keeps about windows, by handle id; guarded by KernelMutex.
@@ -196,6 +197,13 @@ bool ReachesChildren(const Window* w, UINT flags) {
   return !(w->style & WS_CLIPCHILDREN);
 }
 
+// Top-level windows with a frame or caption draw them themselves.
+bool HasFrameLocked(const Window* w) {
+  if (w->parent != DesktopLocked()) return false;
+  const RECT insets = NonClientInsets(w->style, w->exStyle);
+  return insets.left || insets.top || insets.right || insets.bottom;
+}
+
 void ApplyRedrawLocked(Window* w, const Region& screenArea, UINT flags) {
   PaintState& s = Store().paint[HandleId(w->handle)];
   const bool hadPaint = s.NeedsPaint();
@@ -209,6 +217,7 @@ void ApplyRedrawLocked(Window* w, const Region& screenArea, UINT flags) {
   if (flags & RDW_VALIDATE) s.update.Subtract(part);
   if ((flags & RDW_NOERASE) || s.update.IsEmpty()) s.erase = false;
   if (flags & RDW_INTERNALPAINT) s.internalPaint = true;
+  if ((flags & RDW_FRAME) && HasFrameLocked(w)) s.frame = true;
   if (flags & RDW_NOINTERNALPAINT) s.internalPaint = false;
   if (!hadPaint && s.NeedsPaint()) NoteQueueChangeLocked(w->threadId, QS_PAINT);
 }
@@ -374,7 +383,7 @@ void NoteWindowPlaced(HWND hwnd, const RECT& oldWindowRect, bool wasShown) {
       RedrawLocked(w->parent, uncovered, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
     if (shown && (!wasShown || resized || (!topLevel && moved)))
-      RedrawLocked(w, Region(w->windowRect), RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      RedrawLocked(w, Region(w->windowRect), RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   }
   detail::WakeAll();
 }
@@ -478,6 +487,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
   }
   Region area;
   bool erase = false;
+  bool frame = false;
   {
     std::lock_guard lock(detail::KernelMutex());
     if (!detail::LiveWindowLocked(hwnd)) {
@@ -487,8 +497,10 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
     detail::PaintState& state = detail::Store().paint[HandleId(hwnd)];
     area = state.update;
     erase = state.erase;
+    frame = state.frame;
     state = detail::PaintState{};
   }
+  if (frame) SendMessageA(hwnd, WM_NCPAINT, 1, 0);
   HDC dc = detail::ViewDC(hwnd, false, area);
   *paint = PAINTSTRUCT{};
   paint->hdc = dc;

@@ -11,6 +11,7 @@
 #include "platform/Input.h"
 #include "platform/LiveDesktop.h"
 #include "platform/Messages.h"
+#include "platform/NonClient.h"
 #include "platform/Painting.h"
 #include "platform/Screen.h"
 #include "platform/Sync.h"
@@ -769,8 +770,14 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       DestroyWindow(hwnd);
       return 0;
-    case WM_SETTEXT:
-      return detail::StoreText(hwnd, reinterpret_cast<LPCSTR>(lParam));
+    case WM_SETTEXT: {
+      const bool stored = detail::StoreText(hwnd, reinterpret_cast<LPCSTR>(lParam));
+      if (stored) RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_NOCHILDREN);  // the caption shows the text
+      return stored;
+    }
+    case WM_NCPAINT:
+      detail::PaintNonClient(hwnd);
+      return 0;
     case WM_GETTEXT:
       return detail::CopyTruncated(detail::TextOf(hwnd), reinterpret_cast<LPSTR>(lParam),
                                    static_cast<int>(std::min<WPARAM>(wParam, INT_MAX)));
@@ -798,6 +805,7 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_ACTIVATE:
       detail::FocusOnActivation(hwnd, wParam);
+      RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_NOCHILDREN);  // the caption's colours follow activation
       return 0;
     default:
       return 0;
