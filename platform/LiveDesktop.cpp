@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <future>
 #include <map>
 #include <memory>
@@ -82,8 +83,14 @@ enum class Request : Sint32 { Wake, Bell, Quit };
 
 class Display {
  public:
-  explicit Display(int scale) : scale_(scale), flushed_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
-  ~Display() { CloseHandle(flushed_); }
+  explicit Display(int scale)
+      : scale_(scale),
+        flushed_(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
+        ended_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+  ~Display() {
+    CloseHandle(flushed_);
+    CloseHandle(ended_);
+  }
 
   // Runs on the display thread until asked to quit; `ready` gets the
   // display's size, or an error.
@@ -94,6 +101,8 @@ class Display {
     if (!syncRequested_.exchange(true)) Post(Request::Wake);
   }
   void Flush();
+  // Asks the thread to end and waits until it has.
+  void Quit();
   unsigned long XWindowOf(HWND hwnd);
 
  private:
@@ -131,6 +140,7 @@ class Display {
   std::atomic<uint64_t> flushesAsked_{0};
   std::atomic<uint64_t> flushesDone_{0};
   HANDLE flushed_;
+  HANDLE ended_;  // set when the thread has closed everything
   std::atomic<bool> quit_{false};
 };
 
@@ -496,6 +506,10 @@ void Display::Handle(const SDL_Event& event) {
     case SDL_MOUSEBUTTONUP:
       HandleButton(event.button);
       break;
+    case SDL_MOUSEWHEEL:
+      if (event.wheel.y != 0)
+        win::test::TurnWheel(event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y);
+      break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
       if (const int vk = VirtualKeyOf(event.key.keysym.scancode)) {
@@ -590,17 +604,29 @@ void Display::Run(std::promise<std::optional<SIZE>>& ready, std::string& error) 
   while (!mirrors_.empty()) Destroy(HandleFromId<HWND>(mirrors_.begin()->first));
   if (anchor_) SDL_DestroyWindow(anchor_);
   SDL_Quit();
+  SetEvent(ended_);
+}
+
+// Waits for `event` while serving the messages sent to the calling thread:
+// the display thread may be sending one (input it passes on) and waits for it.
+void WaitServingSentMessages(HANDLE event, const std::function<bool()>& done) {
+  while (!done()) {
+    MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_SENDMESSAGE);
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  }
+}
+
+void Display::Quit() {
+  Post(Request::Quit);
+  WaitServingSentMessages(ended_, [this] { return WaitForSingleObject(ended_, 0) == WAIT_OBJECT_0; });
 }
 
 void Display::Flush() {
   const uint64_t wanted = ++flushesAsked_;
   syncRequested_ = true;
   Post(Request::Wake);
-  while (flushesDone_ < wanted) {
-    MsgWaitForMultipleObjects(1, &flushed_, FALSE, INFINITE, QS_SENDMESSAGE);
-    MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-  }
+  WaitServingSentMessages(flushed_, [&] { return flushesDone_ >= wanted; });
 }
 
 // ---- the one display of the process --------------------------------------------
@@ -660,7 +686,7 @@ void Stop() {
   current = nullptr;
   detail::TrackPaintedAreas(false);
   SetPresenter(running->replacedPresenter);
-  running->display->Post(Request::Quit);
+  running->display->Quit();
   running->thread.join();
   delete running;
   running = nullptr;

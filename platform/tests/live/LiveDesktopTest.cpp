@@ -87,6 +87,7 @@ LRESULT LiveProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     case WM_RBUTTONUP:
     case WM_KEYDOWN:
     case WM_KEYUP:
+    case WM_MOUSEWHEEL:
     case WM_MOVE:
     case WM_DROPFILES:
     case WM_SETFOCUS:
@@ -374,6 +375,21 @@ TEST_F(LiveDesktop, KeysArriveWithTheirVirtualKeyCodes) {
     return keys.size() >= 4;
   }));
   EXPECT_EQ(keys, (std::vector<WPARAM>{VK_SHIFT, 'A', VK_F1 + 4, VK_LEFT}));
+}
+
+TEST_F(LiveDesktop, TheWheelTurnsTheFocusWindowsWheel) {
+  HWND hwnd = Make({100, 100, 300, 200}, kBlue);
+  SetFocus(hwnd);
+  live::test::Flush();
+  ASSERT_TRUE(testsupport::Xdotool({"mousemove", "--sync", "150", "150", "click", "4", "click", "5"}));
+  std::vector<SHORT> turns;
+  ASSERT_TRUE(PumpUntil([&] {
+    turns.clear();
+    for (const Received& r : Log())
+      if (r.message == WM_MOUSEWHEEL) turns.push_back(static_cast<SHORT>(HIWORD(r.wParam)));
+    return turns.size() >= 2;
+  }));
+  EXPECT_EQ(turns, (std::vector<SHORT>{WHEEL_DELTA, -WHEEL_DELTA}));
 }
 
 TEST_F(LiveDesktop, AMoveOfTheXWindowMovesThePlatformWindow) {
