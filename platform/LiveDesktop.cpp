@@ -50,6 +50,7 @@ struct Shown {
   HWND hwnd{};
   RECT area{};    // the part the X window shows, in platform screen coordinates
   POINT offset{};  // that part's origin in window coordinates
+  SIZE frameExtra{};  // the window's size less the part's
   bool decorated = false;
   bool topmost = false;
   bool toolWindow = false;
@@ -72,6 +73,8 @@ struct Mirror {
   // Display positions asked for that the X server has not yet reported
   // back: a report of one of them is our own move, any other the desktop's.
   std::deque<POINT> requestedMoves;
+  std::deque<SIZE> requestedSizes;  // likewise for sizes
+  SIZE frameExtra{};                // the window's size less the area's
   std::vector<std::string> droppedFiles;  // host paths of a drop in progress
   // Mapping a window may give it the X focus (SDL does so where no window
   // manager runs); the platform decided on activation when it showed the
@@ -119,6 +122,7 @@ class Display {
   void HandleWindowEvent(const SDL_WindowEvent& event);
   void HandleButton(const SDL_MouseButtonEvent& event);
   void HandleMovedByDesktop(HWND hwnd, Mirror& mirror, POINT position);
+  void HandleResizedByDesktop(HWND hwnd, Mirror& mirror, SIZE size);
   void DeliverDrop(Mirror& mirror);
   HWND WindowOfEvent(Uint32 windowId) const;
   POINT PointerOnPlatform() const;
@@ -158,6 +162,7 @@ std::vector<Shown> Display::ReadPlatform() {
     s.area = s.decorated ? w->clientRect : w->windowRect;
     if (WidthOf(s.area) <= 0 || HeightOf(s.area) <= 0) continue;
     s.offset = POINT{s.area.left - w->windowRect.left, s.area.top - w->windowRect.top};
+    s.frameExtra = SIZE{WidthOf(w->windowRect) - WidthOf(s.area), HeightOf(w->windowRect) - HeightOf(s.area)};
     s.topmost = w->exStyle & WS_EX_TOPMOST;
     s.toolWindow = w->exStyle & WS_EX_TOOLWINDOW;
     s.title = w->text;
@@ -245,6 +250,7 @@ void Display::Create(const Shown& s) {
   mirror.title = s.title;
   mirror.area = s.area;
   mirror.offset = s.offset;
+  mirror.frameExtra = s.frameExtra;
   mirror.topmost = s.topmost;
   mirror.shape = s.shape;
   mirror.window = SDL_CreateWindow(AnsiToUtf8(s.title).c_str(), s.area.left * scale_, s.area.top * scale_,
@@ -279,10 +285,14 @@ void Display::Place(const Shown& s) {
     m.requestedMoves.push_back(position);
     SDL_SetWindowPosition(m.window, position.x, position.y);
   }
-  if (WidthOf(m.area) != WidthOf(s.area) || HeightOf(m.area) != HeightOf(s.area))
-    SDL_SetWindowSize(m.window, WidthOf(s.area) * scale_, HeightOf(s.area) * scale_);
+  if (WidthOf(m.area) != WidthOf(s.area) || HeightOf(m.area) != HeightOf(s.area)) {
+    const SIZE size{WidthOf(s.area) * scale_, HeightOf(s.area) * scale_};
+    m.requestedSizes.push_back(size);
+    SDL_SetWindowSize(m.window, size.cx, size.cy);
+  }
   m.area = s.area;
   m.offset = s.offset;
+  m.frameExtra = s.frameExtra;
   if (m.title != s.title) {
     m.title = s.title;
     SDL_SetWindowTitle(m.window, AnsiToUtf8(s.title).c_str());
@@ -450,6 +460,20 @@ void Display::HandleMovedByDesktop(HWND hwnd, Mirror& m, POINT position) {
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Display::HandleResizedByDesktop(HWND hwnd, Mirror& m, SIZE size) {
+  auto ours = std::find_if(m.requestedSizes.begin(), m.requestedSizes.end(),
+                           [&](SIZE s) { return s.cx == size.cx && s.cy == size.cy; });
+  if (ours != m.requestedSizes.end()) {
+    m.requestedSizes.erase(m.requestedSizes.begin(), ours + 1);
+    return;
+  }
+  m.requestedSizes.clear();
+  const SIZE platform{std::max(1, size.cx / scale_), std::max(1, size.cy / scale_)};
+  if (platform.cx == WidthOf(m.area) && platform.cy == HeightOf(m.area)) return;
+  SetWindowPos(hwnd, nullptr, 0, 0, platform.cx + m.frameExtra.cx, platform.cy + m.frameExtra.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Display::DeliverDrop(Mirror& m) {
   std::vector<std::string> paths;
   for (const std::string& host : m.droppedFiles) {
@@ -476,6 +500,9 @@ void Display::HandleWindowEvent(const SDL_WindowEvent& event) {
   switch (event.event) {
     case SDL_WINDOWEVENT_MOVED:
       HandleMovedByDesktop(hwnd, m, POINT{event.data1, event.data2});
+      break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      HandleResizedByDesktop(hwnd, m, SIZE{event.data1, event.data2});
       break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
       if (m.focusFromShowing) {

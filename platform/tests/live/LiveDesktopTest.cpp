@@ -429,6 +429,50 @@ TEST_F(LiveDesktop, FilesDroppedFromAFileManagerArriveWithTheirWindowsPaths) {
   EXPECT_EQ(Drops()[0].point.y, 40);
 }
 
+TEST_F(LiveDesktop, AResizeOfACaptionedWindowsXWindowResizesItsClientArea) {
+  HWND hwnd = Make({100, 100, 300, 250}, kBlue, WS_OVERLAPPEDWINDOW);
+  live::test::Flush();
+  const std::string xwindow = std::to_string(live::test::XWindowOf(hwnd));
+  ASSERT_TRUE(testsupport::Xdotool({"windowsize", "--sync", xwindow, "260", "140"}));
+  RECT client{};
+  ASSERT_TRUE(PumpUntil([&] {
+    GetClientRect(hwnd, &client);
+    return client.right == 260 && client.bottom == 140;
+  }));
+  UpdateWindow(hwnd);
+  ExpectScreenMatches(hwnd);
+}
+
+TEST_F(LiveDesktop, AWindowMadeAgainForStayOnTopKeepsItsOutlineAndStaysAbove) {
+  HWND below = Make({60, 60, 360, 260}, kRed);
+  HWND first = Make({100, 100, 300, 220}, kBlue);
+  ASSERT_TRUE(SetWindowRgn(first, Outline(200, 120), TRUE));
+  live::test::Flush();
+  const unsigned long firstX = live::test::XWindowOf(first);
+  // The lozenge's way: a new window with the new style, the old one destroyed.
+  HWND again = Make({100, 100, 300, 220}, kBlue, WS_POPUP, WS_EX_TOPMOST);
+  ASSERT_TRUE(SetWindowRgn(again, Outline(200, 120), TRUE));
+  DestroyWindow(first);
+  SetWindowPos(below, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  PumpUntil([] { return true; });
+  live::test::Flush();
+  EXPECT_NE(live::test::XWindowOf(again), firstX);
+  EXPECT_EQ(live::test::XWindowOf(first), 0u);
+  const std::vector<XRect> shape = testsupport::WindowShape(live::test::XWindowOf(again));
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  GetWindowRgn(again, region);
+  int differing = 0;
+  for (int y = 0; y < 120; ++y)
+    for (int x = 0; x < 200; ++x)
+      if (InShape(shape, x, y) != static_cast<bool>(PtInRegion(region, x, y))) ++differing;
+  EXPECT_EQ(differing, 0);
+  DeleteObject(region);
+  // The stay-on-top window stays above the raised one.
+  EXPECT_EQ(testsupport::ReadScreen().At(120, 160), Rgb(kBlue));
+  ExpectScreenMatches(again);
+  ExpectScreenMatches(below);
+}
+
 TEST_F(LiveDesktop, AScaleEnlargesPixelsOutlineAndInputTogether) {
   Start(2);
   HWND hwnd = Make({50, 40, 150, 90}, kBlue);
