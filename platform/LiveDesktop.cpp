@@ -23,9 +23,11 @@
 #include "platform/Input.h"
 #include "platform/LiveKeys.h"
 #include "platform/LivePresenter.h"
+#include "platform/Menus.h"
 #include "platform/Messages.h"
 #include "platform/Painting.h"
 #include "platform/Paths.h"
+#include "platform/PopupMenuWindow.h"
 #include "platform/Presenter.h"
 #include "platform/Screen.h"
 #include "platform/Sync.h"
@@ -54,6 +56,7 @@ struct Shown {
   bool decorated = false;
   bool topmost = false;
   bool toolWindow = false;
+  bool popupMenu = false;
   std::string title;                       // code page 932
   std::optional<std::vector<RECT>> shape;  // part coordinates
   std::vector<RECT> painted;               // part coordinates
@@ -165,6 +168,7 @@ std::vector<Shown> Display::ReadPlatform() {
     s.frameExtra = SIZE{WidthOf(w->windowRect) - WidthOf(s.area), HeightOf(w->windowRect) - HeightOf(s.area)};
     s.topmost = w->exStyle & WS_EX_TOPMOST;
     s.toolWindow = w->exStyle & WS_EX_TOOLWINDOW;
+    s.popupMenu = w->windowClass->name == "#32768";
     s.title = w->text;
     const Region whole(RECT{0, 0, WidthOf(s.area), HeightOf(s.area)});
     if (const Region* shape = detail::WindowShapeLocked(hwnd)) {
@@ -245,7 +249,11 @@ void Display::Create(const Shown& s) {
   Uint32 flags = SDL_WINDOW_HIDDEN;
   if (!s.decorated) flags |= SDL_WINDOW_BORDERLESS;
   if (s.topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-  if (s.toolWindow) flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_UTILITY;
+  // A menu is left alone by the window manager (override-redirect).
+  if (s.popupMenu)
+    flags |= SDL_WINDOW_POPUP_MENU | SDL_WINDOW_SKIP_TASKBAR;
+  else if (s.toolWindow)
+    flags |= SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_UTILITY;
   Mirror mirror;
   mirror.title = s.title;
   mirror.area = s.area;
@@ -699,6 +707,7 @@ bool Start(const Options& options, std::string* error) {
   win::test::SetScreenSize(screen->cx, screen->cy);
   state->replacedPresenter = SetPresenter(std::make_shared<LivePresenter>());
   detail::TrackPaintedAreas(true);
+  detail::SetPopupMenuRunner(detail::RunPopupMenuWindow);
   current = state->display.get();
   detail::SetWakeListener(WakeDisplay);
   running = state.release();
@@ -712,6 +721,7 @@ void Stop() {
   detail::SetWakeListener(nullptr);
   current = nullptr;
   detail::TrackPaintedAreas(false);
+  detail::SetPopupMenuRunner(nullptr);
   SetPresenter(running->replacedPresenter);
   running->display->Quit();
   running->thread.join();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "platform/Gdi.h"
 #include "platform/Input.h"
 #include "platform/LiveDesktop.h"
+#include "platform/Menus.h"
 #include "platform/Messages.h"
 #include "platform/Painting.h"
 #include "platform/Regions.h"
@@ -82,6 +84,20 @@ LRESULT LiveProc(HWND h, UINT m, WPARAM w, LPARAM l) {
       EndPaint(h, &ps);
       return 0;
     }
+    case WM_CONTEXTMENU: {
+      HMENU menu = CreatePopupMenu();
+      AppendMenuA(menu, MF_STRING, 101, "Play");
+      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+      AppendMenuA(menu, MF_STRING, 102, "Stop");
+      AppendMenuA(menu, MF_STRING | MF_GRAYED, 103, "Grayed");
+      HMENU more = CreatePopupMenu();
+      AppendMenuA(more, MF_STRING, 104, "Inside");
+      AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(more), "More");
+      TrackPopupMenu(menu, 0, GET_X_LPARAM(l), GET_Y_LPARAM(l), 0, h, nullptr);
+      DestroyMenu(menu);
+      return 0;
+    }
+    case WM_COMMAND:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
@@ -471,6 +487,47 @@ TEST_F(LiveDesktop, AWindowMadeAgainForStayOnTopKeepsItsOutlineAndStaysAbove) {
   EXPECT_EQ(testsupport::ReadScreen().At(120, 160), Rgb(kBlue));
   ExpectScreenMatches(again);
   ExpectScreenMatches(below);
+}
+
+TEST_F(LiveDesktop, ARightClickOpensThePopupMenuAsAWindowAndAClickChoosesAnItem) {
+  Make({100, 100, 300, 200}, kBlue);
+  live::test::Flush();
+  // The person's hands, on a thread of their own: the menu's loop runs on
+  // this one.
+  std::atomic<bool> clicked{false};
+  RECT menuPlace{};
+  bool menuMatches = false;
+  std::thread person([&] {
+    testsupport::Xdotool({"mousemove", "--sync", "150", "150", "click", "3"});
+    HWND menu = nullptr;
+    for (int i = 0; i < 250 && !menu; ++i) {
+      menu = FindWindowA("#32768", nullptr);
+      if (!menu) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (menu) {
+      live::test::Flush();
+      GetWindowRect(menu, &menuPlace);
+      const testsupport::XRect place = testsupport::WindowPlace(live::test::XWindowOf(menu));
+      menuMatches = place.left == menuPlace.left && place.top == menuPlace.top && place.right == menuPlace.right;
+      testsupport::Xdotool({"mousemove", "--sync", std::to_string(menuPlace.left + 30),
+                            std::to_string(menuPlace.top + 1 + 9)});
+      live::test::Flush();
+      // For a person to look at, beside the test binary's other pictures.
+      test::SaveDesktopPng("popup-menu.png");
+      // "Stop", under "Play" and the separator.
+      testsupport::Xdotool({"mousemove", "--sync", std::to_string(menuPlace.left + 30),
+                            std::to_string(menuPlace.top + 1 + 19 + 9 + 9), "click", "1"});
+    }
+    clicked = true;
+  });
+  const bool chosen = PumpUntil([&] { return clicked && Logged(WM_COMMAND); });
+  person.join();
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(menuPlace.left, 150);
+  EXPECT_EQ(menuPlace.top, 150);
+  EXPECT_TRUE(menuMatches);
+  EXPECT_EQ(LOWORD(Find(WM_COMMAND)->wParam), 102);
+  EXPECT_EQ(FindWindowA("#32768", nullptr), nullptr);
 }
 
 TEST_F(LiveDesktop, AScaleEnlargesPixelsOutlineAndInputTogether) {
