@@ -124,6 +124,7 @@ class Display {
   void Handle(const SDL_Event& event);
   void HandleWindowEvent(const SDL_WindowEvent& event);
   void HandleButton(const SDL_MouseButtonEvent& event);
+  void ShowPlatformCursor();
   void HandleMovedByDesktop(HWND hwnd, Mirror& mirror, POINT position);
   void HandleResizedByDesktop(HWND hwnd, Mirror& mirror, SIZE size);
   void DeliverDrop(Mirror& mirror);
@@ -137,6 +138,8 @@ class Display {
   // A hidden window of our own: SDL sleeps on the X connection only while
   // some window exists (it polls without one), and the bell needs a window.
   SDL_Window* anchor_ = nullptr;
+  SDL_Cursor* cursors_[SDL_NUM_SYSTEM_CURSORS] = {};
+  SDL_SystemCursor cursorShape_ = SDL_SYSTEM_CURSOR_ARROW;
   // The display thread's own state.
   std::map<uint32_t, Mirror> mirrors_;  // by handle id
   std::vector<HWND> stacking_;          // as last applied, the topmost first
@@ -429,6 +432,30 @@ void MoveMouseTo(POINT point) {
   if (now.x != point.x || now.y != point.y) win::test::MoveMouse(point);
 }
 
+// The display's cursor shows the platform's (set in answer to WM_SETCURSOR).
+void Display::ShowPlatformCursor() {
+  struct Shape {
+    LPCSTR id;
+    SDL_SystemCursor cursor;
+  };
+  static const Shape kShapes[] = {
+      {IDC_ARROW, SDL_SYSTEM_CURSOR_ARROW},       {IDC_IBEAM, SDL_SYSTEM_CURSOR_IBEAM},
+      {IDC_WAIT, SDL_SYSTEM_CURSOR_WAIT},         {IDC_CROSS, SDL_SYSTEM_CURSOR_CROSSHAIR},
+      {IDC_SIZEALL, SDL_SYSTEM_CURSOR_SIZEALL},   {IDC_HAND, SDL_SYSTEM_CURSOR_HAND},
+      {IDC_SIZENWSE, SDL_SYSTEM_CURSOR_SIZENWSE}, {IDC_SIZENESW, SDL_SYSTEM_CURSOR_SIZENESW},
+      {IDC_SIZEWE, SDL_SYSTEM_CURSOR_SIZEWE},     {IDC_SIZENS, SDL_SYSTEM_CURSOR_SIZENS},
+      {IDC_NO, SDL_SYSTEM_CURSOR_NO},             {IDC_APPSTARTING, SDL_SYSTEM_CURSOR_WAITARROW},
+  };
+  const HCURSOR shown = GetCursor();
+  SDL_SystemCursor wanted = SDL_SYSTEM_CURSOR_ARROW;
+  for (const Shape& shape : kShapes)
+    if (LoadCursorA(nullptr, shape.id) == shown) wanted = shape.cursor;
+  if (wanted == cursorShape_) return;
+  cursorShape_ = wanted;
+  if (!cursors_[wanted]) cursors_[wanted] = SDL_CreateSystemCursor(wanted);
+  if (cursors_[wanted]) SDL_SetCursor(cursors_[wanted]);
+}
+
 void Display::HandleButton(const SDL_MouseButtonEvent& event) {
   win::test::MouseButton button;
   switch (event.button) {
@@ -535,11 +562,15 @@ void Display::Handle(const SDL_Event& event) {
   switch (event.type) {
     case SDL_MOUSEMOTION:
       // Only the last of a run of moves matters.
-      if (!SDL_HasEvent(SDL_MOUSEMOTION)) MoveMouseTo(PointerOnPlatform());
+      if (!SDL_HasEvent(SDL_MOUSEMOTION)) {
+        MoveMouseTo(PointerOnPlatform());
+        ShowPlatformCursor();
+      }
       break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
       HandleButton(event.button);
+      ShowPlatformCursor();
       break;
     case SDL_MOUSEWHEEL:
       if (event.wheel.y != 0)
@@ -637,6 +668,8 @@ void Display::Run(std::promise<std::optional<SIZE>>& ready, std::string& error) 
     while (!quit_ && SDL_PollEvent(&event)) Handle(event);
   }
   while (!mirrors_.empty()) Destroy(HandleFromId<HWND>(mirrors_.begin()->first));
+  for (SDL_Cursor* cursor : cursors_)
+    if (cursor) SDL_FreeCursor(cursor);
   if (anchor_) SDL_DestroyWindow(anchor_);
   SDL_Quit();
   SetEvent(ended_);
