@@ -768,15 +768,13 @@ bool IsRunning() {
 }
 
 void StartIfAskedByEnvironment() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    const char* live = std::getenv("LOZG_LIVE");
-    if (!live || std::string(live) != "1") return;
-    Options options;
-    if (const char* scale = std::getenv("LOZG_SCALE")) options.scale = std::atoi(scale);
-    std::string error;
-    if (!Start(options, &error)) std::fprintf(stderr, "live: %s\n", error.c_str());
-  });
+  static std::atomic<bool> tried{false};  // a failure is reported once, not at every window
+  const char* live = std::getenv("LOZG_LIVE");
+  if (!live || std::string(live) != "1" || IsRunning() || tried.exchange(true)) return;
+  Options options;
+  if (const char* scale = std::getenv("LOZG_SCALE")) options.scale = std::atoi(scale);
+  std::string error;
+  if (!Start(options, &error)) std::fprintf(stderr, "live: %s\n", error.c_str());
 }
 
 bool Bell() {

@@ -34,8 +34,8 @@ void Stop();
 bool IsRunning();
 
 // Starts mirroring when $LOZG_LIVE is "1" ($LOZG_SCALE a whole number from 1
-// to 8 gives the scale), once per process; a failure is written to stderr.
-// The platform calls it when a top-level window is first shown.
+// to 8 gives the scale), at most once per process; a failure is written to
+// stderr. The platform calls it whenever a top-level window is shown.
 void StartIfAskedByEnvironment();
 
 // Rings the display's bell; false when mirroring is not running.

@@ -561,6 +561,20 @@ TEST_F(LiveDesktop, AScaleEnlargesPixelsOutlineAndInputTogether) {
   EXPECT_EQ(GET_Y_LPARAM(down->lParam), 20);
 }
 
+TEST_F(LiveDesktop, TheEnvironmentStartsItWhenAWindowIsShown) {
+  live::Stop();
+  setenv("LOZG_LIVE", "1", 1);
+  setenv("LOZG_SCALE", "2", 1);
+  HWND hwnd = Make({30, 20, 130, 70}, kGreen);
+  unsetenv("LOZG_LIVE");
+  unsetenv("LOZG_SCALE");
+  ASSERT_TRUE(live::IsRunning());
+  live::test::Flush();
+  const XRect place = testsupport::WindowPlace(live::test::XWindowOf(hwnd));
+  EXPECT_EQ(place.left, 60);
+  EXPECT_EQ(place.bottom, 140);
+}
+
 TEST_F(LiveDesktop, StartRefusesASecondStartAndABadScale) {
   std::string error;
   EXPECT_FALSE(live::Start(live::Options{1}, &error));
