@@ -16,6 +16,7 @@
 #include "platform/Gdi.h"
 #include "platform/Input.h"
 #include "platform/LiveDesktop.h"
+#include "platform/LivePresenter.h"
 #include "platform/Menus.h"
 #include "platform/Messages.h"
 #include "platform/Painting.h"
@@ -582,6 +583,20 @@ TEST_F(LiveDesktop, StartRefusesASecondStartAndABadScale) {
   live::Stop();
   EXPECT_FALSE(live::Start(live::Options{0}, &error));
   EXPECT_FALSE(live::IsRunning());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LivePresenter, TheShellOpensURLsAsTheyAreAndWindowsPathsAsHostPaths) {
+  EXPECT_EQ(live::ShellTarget("https://example.org/help.html"), "https://example.org/help.html");
+  EXPECT_EQ(live::ShellTarget("Z:\\usr\\share"), "/usr/share");
+  EXPECT_EQ(live::ShellTarget("Z:\\no\\such\\file.html"), "");
+  EXPECT_EQ(live::ShellTarget(""), "");
+  // Nothing to open answers the platform's "file not found".
+  live::LivePresenter presenter;
+  EXPECT_EQ(presenter.ShellExecute(nullptr, "open", "Z:\\no\\such\\file.html", "", "", 1), SE_ERR_FNF);
 }
 
 }  // namespace
