@@ -667,5 +667,18 @@ void Click(POINT screen, MouseButton button) {
   ReleaseMouse(button);
 }
 
+void TurnWheel(int notches) {
+  {
+    std::lock_guard lock(detail::KernelMutex());
+    detail::Window* target = detail::KeyboardTargetLocked();
+    if (!target) return;
+    const POINT at = detail::State().cursorPos;
+    const WPARAM wParam = MAKEWPARAM(static_cast<WORD>(detail::MouseKeysLocked()),
+                                     static_cast<WORD>(static_cast<SHORT>(notches * WHEEL_DELTA)));
+    detail::PostInputLocked(*target, WM_MOUSEWHEEL, wParam, detail::PackPoint(at.x, at.y));
+  }
+  detail::WakeAll();
+}
+
 }  // namespace test
 }  // namespace win

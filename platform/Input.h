@@ -41,6 +41,9 @@ constexpr LRESULT MA_ACTIVATEANDEAT = 2;
 constexpr LRESULT MA_NOACTIVATE = 3;
 constexpr LRESULT MA_NOACTIVATEANDEAT = 4;
 
+// One notch of the mouse wheel in WM_MOUSEWHEEL.
+constexpr int WHEEL_DELTA = 120;
+
 // The key state bits of a mouse message's wParam.
 constexpr WPARAM MK_LBUTTON = 0x0001;
 constexpr WPARAM MK_RBUTTON = 0x0002;
@@ -219,6 +222,10 @@ void MoveMouse(POINT screen);
 void PressMouse(MouseButton button);
 void ReleaseMouse(MouseButton button);
 void Click(POINT screen, MouseButton button = MouseButton::Left);  // move, press, release
+// The wheel turns by notches (positive away from the person): WM_MOUSEWHEEL,
+// WHEEL_DELTA a notch, to the window that keys go to, with the cursor's
+// place on the screen.
+void TurnWheel(int notches);
 // Keys go to the focus window of the thread that last set the focus (else
 // its active window); while Alt is held, or for F10, as system keys.
 void PressKey(int virtualKey);

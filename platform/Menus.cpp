@@ -1,6 +1,7 @@
 #include "platform/Menus.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -447,6 +448,7 @@ struct QueuedChoice {
   UINT id = 0;
   std::vector<std::string> captions;
   std::function<void()> whileShown;
+  bool queued = false;  // false: no choice was queued for this showing
 };
 
 struct Tracking {
@@ -601,6 +603,7 @@ void EndShowing() {
 }
 
 void Queue(QueuedChoice choice) {
+  choice.queued = true;
   std::lock_guard guard(TrackingState().lock);
   TrackingState().choices.push_back(std::move(choice));
 }
@@ -623,7 +626,18 @@ test::MenuItemView ViewLocked(const MenuItem& item) {
 }  // namespace
 }  // namespace detail
 
-BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int, int, HWND owner, const TPMPARAMS*) {
+namespace detail {
+namespace {
+std::atomic<PopupMenuRunner> popupMenuRunner{nullptr};
+}  // namespace
+
+void SetPopupMenuRunner(PopupMenuRunner runner) { popupMenuRunner = runner; }
+
+bool MenuTrackingEnded() { return Ended(); }
+
+}  // namespace detail
+
+BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, const TPMPARAMS*) {
   if (!IsMenu(menu)) {
     SetLastError(ERROR_INVALID_MENU_HANDLE);
     return FALSE;
@@ -647,14 +661,19 @@ BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int, int, HWND owner, const TPMPAR
     SendMessageA(owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), MAKELPARAM(0, FALSE));
   }
   detail::ServeWaitingMessages();
-  if (choice.whileShown && !detail::Ended()) {
-    choice.whileShown();
-    detail::ServeWaitingMessages();
-  }
   std::optional<UINT> chosen;
   std::string error;
-  if (!detail::Ended() && choice.kind != detail::QueuedChoice::Kind::Dismiss)
-    chosen = detail::MakeChoice(menu, choice, owner, notify && IsWindow(owner), error);
+  if (const detail::PopupMenuRunner runner = detail::popupMenuRunner.load(); runner && !choice.queued) {
+    // A person chooses on a menu window of the screen.
+    if (!detail::Ended()) chosen = runner(menu, POINT{x, y}, owner);
+  } else {
+    if (choice.whileShown && !detail::Ended()) {
+      choice.whileShown();
+      detail::ServeWaitingMessages();
+    }
+    if (!detail::Ended() && choice.kind != detail::QueuedChoice::Kind::Dismiss)
+      chosen = detail::MakeChoice(menu, choice, owner, notify && IsWindow(owner), error);
+  }
   detail::EndShowing();
   if (!error.empty()) detail::ReportChoiceError(error);
   if (flags & TPM_RETURNCMD) return chosen ? static_cast<BOOL>(*chosen) : 0;

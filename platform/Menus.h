@@ -8,6 +8,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -140,6 +141,18 @@ BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, const TP
 BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int reserved, HWND owner, const RECT* rect);
 // Ends the menu being shown, as a dismissal.
 BOOL EndMenu();
+
+namespace detail {
+
+// Shows a popup menu on the screen for a person, at the screen point, and
+// answers the command chosen, or nothing when the menu was dismissed. Set by
+// the live desktop; TrackPopupMenu uses it when no choice is queued.
+using PopupMenuRunner = std::optional<UINT> (*)(HMENU menu, POINT at, HWND owner);
+void SetPopupMenuRunner(PopupMenuRunner runner);
+// Whether EndMenu asked the menu being shown to go away.
+bool MenuTrackingEnded();
+
+}  // namespace detail
 
 namespace test {
 

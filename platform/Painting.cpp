@@ -1,6 +1,7 @@
 #include "platform/Painting.h"
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
@@ -26,7 +27,7 @@ struct PaintState {
   Region update;  // client coordinates
   bool erase = false;
   bool internalPaint = false;
-  bool frame = false;  // the non-client area needs WM_NCPAINT
+  bool frame = false;  // the frame is due: WM_NCPAINT from BeginPaint
   bool NeedsPaint() const { return internalPaint || frame || !update.IsEmpty(); }
 };
 
@@ -35,8 +36,11 @@ struct PaintStore {
   std::unordered_map<uint32_t, PaintState> paint;
   std::unordered_map<uint32_t, Region> shapes;  // window coordinates
   std::unordered_map<uint32_t, std::shared_ptr<Surface>> surfaces;
+  std::unordered_map<uint32_t, Region> painted;  // window coordinates of top-level windows
   std::shared_ptr<Surface> screen;
 };
+
+std::atomic<bool> tracksPaintedAreas{false};
 
 PaintStore& Store() {
   static auto* store = new PaintStore;  // never destroyed: threads may end during exit
@@ -50,6 +54,7 @@ const bool kForgetsDestroyedWindows = [] {
     s.paint.erase(HandleId(hwnd));
     s.shapes.erase(HandleId(hwnd));
     s.surfaces.erase(HandleId(hwnd));
+    s.painted.erase(HandleId(hwnd));
   });
   return true;
 }();
@@ -127,8 +132,30 @@ class WindowView final : public DcViewSource {
   WindowView(HWND hwnd, bool wholeWindow, std::optional<Region> intersect, std::optional<Region> exclude)
       : hwnd_(hwnd), wholeWindow_(wholeWindow), intersect_(std::move(intersect)), exclude_(std::move(exclude)) {}
 
+  // The DC is gone, so its drawing is done: what it could reach is recorded
+  // as painted for whoever shows the surface elsewhere.
+  ~WindowView() override {
+    if (!tracksPaintedAreas) return;
+    {
+      std::lock_guard lock(KernelMutex());
+      DcView view = ViewLocked();
+      Window* w = LiveWindowLocked(hwnd_);
+      if (!view.surface || !view.visible || !w || w == DesktopLocked()) return;
+      Region area = *view.visible;
+      area.Offset(view.origin.x, view.origin.y);
+      if (area.IsEmpty()) return;
+      Store().painted[HandleId(TopLevelOf(w)->handle)].Unite(area);
+    }
+    WakeAll();
+  }
+
   DcView CurrentView() override {
     std::lock_guard lock(KernelMutex());
+    return ViewLocked();
+  }
+
+ private:
+  DcView ViewLocked() {
     DcView view;
     Window* w = LiveWindowLocked(hwnd_);
     if (!w) return view;
@@ -151,7 +178,6 @@ class WindowView final : public DcViewSource {
     return view;
   }
 
- private:
   HWND hwnd_;
   bool wholeWindow_;
   std::optional<Region> intersect_;  // device coordinates
@@ -193,7 +219,8 @@ void ApplyRedrawLocked(Window* w, const Region& screenArea, UINT flags) {
     s.update.Unite(part);
     if (flags & RDW_ERASE) s.erase = true;
   }
-  if ((flags & RDW_INVALIDATE) && ReachesFrame(w, screenArea, flags)) s.frame = true;
+  // RDW_FRAME alone asks for the frame only (a new caption, activation).
+  if ((flags & (RDW_INVALIDATE | RDW_FRAME)) && ReachesFrame(w, screenArea, flags)) s.frame = true;
   if (flags & RDW_VALIDATE) s.update.Subtract(part);
   if ((flags & RDW_NOERASE) || s.update.IsEmpty()) s.erase = false;
   if (flags & RDW_INTERNALPAINT) s.internalPaint = true;
@@ -311,6 +338,20 @@ std::shared_ptr<Surface> TopLevelSurfaceLocked(HWND hwnd) {
 
 bool IsShownLocked(const Window* w) { return ShowsLocked(w); }
 
+void TrackPaintedAreas(bool on) {
+  std::lock_guard lock(KernelMutex());
+  tracksPaintedAreas = on;
+  Store().painted.clear();
+}
+
+Region TakePaintedAreaLocked(HWND topLevel) {
+  auto it = Store().painted.find(HandleId(topLevel));
+  if (it == Store().painted.end()) return Region();
+  Region area = std::move(it->second);
+  Store().painted.erase(it);
+  return area;
+}
+
 LRESULT EraseWithClassBackground(HWND hwnd, HDC dc) {
   HBRUSH brush{};
   RECT client{};
@@ -348,7 +389,7 @@ void NoteWindowPlaced(HWND hwnd, const RECT& oldWindowRect, bool wasShown) {
       RedrawLocked(w->parent, uncovered, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
     if (shown && (!wasShown || resized || (!topLevel && moved)))
-      RedrawLocked(w, Region(w->windowRect), RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      RedrawLocked(w, Region(w->windowRect), RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
   }
   detail::WakeAll();
 }

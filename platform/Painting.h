@@ -85,6 +85,12 @@ std::shared_ptr<Surface> TopLevelSurfaceLocked(HWND hwnd);
 LRESULT EraseWithClassBackground(HWND hwnd, HDC dc);
 // DefWindowProc's WM_PAINT: validates.
 void ValidateByPainting(HWND hwnd);
+// What was drawn on a top-level window's surface since the last call, in
+// window coordinates, as far as the DCs that drew could reach; recorded
+// only while tracking is on (the live display turns it on and takes it).
+void TrackPaintedAreas(bool on);
+// With KernelMutex held.
+Region TakePaintedAreaLocked(HWND topLevel);
 // Called by SetWindowPos after a window moved, changed size or visibility:
 // what the window uncovered and what it now shows are repainted.
 void NoteWindowPlaced(HWND hwnd, const RECT& oldWindowRect, bool wasVisible);

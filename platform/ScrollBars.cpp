@@ -302,7 +302,7 @@ LRESULT ScrollBarHitLocked(HWND hwnd, POINT screenPoint) {
   return HTNOWHERE;
 }
 
-void PaintNonClient(HWND hwnd) {
+void PaintEdgesAndScrollBars(HWND hwnd) {
   FrameSnapshot snap;
   if (!TakeSnapshot(hwnd, snap)) return;
   HDC dc = GetWindowDC(hwnd);

@@ -63,8 +63,9 @@ bool LayoutScrollBar(HWND hwnd, int bar, ScrollBarLayout& layout);
 // DefWindowProc's WM_NCHITTEST for the bars (screen point): HTHSCROLL,
 // HTVSCROLL, or HTNOWHERE when the point is on neither. With KernelMutex held.
 LRESULT ScrollBarHitLocked(HWND hwnd, POINT screenPoint);
-// DefWindowProc's WM_NCPAINT: the border, the edges and the bars.
-void PaintNonClient(HWND hwnd);
+// DefWindowProc's WM_NCPAINT, after the frame and caption: the border, the
+// edges and the bars.
+void PaintEdgesAndScrollBars(HWND hwnd);
 // DefWindowProc's press on a bar (WM_NCLBUTTONDOWN with HTHSCROLL or
 // HTVSCROLL): sends the scroll message of the part pressed and follows the
 // mouse until the button goes up, as the system's own bars do.

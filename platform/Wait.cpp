@@ -1,6 +1,7 @@
 #include "platform/Wait.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 
@@ -15,6 +16,8 @@ std::condition_variable& Monitor() {
   return *cv;
 }
 
+std::atomic<WakeListener> wakeListener{nullptr};
+
 }  // namespace
 
 std::mutex& KernelMutex() {
@@ -22,7 +25,12 @@ std::mutex& KernelMutex() {
   return *m;
 }
 
-void WakeAll() { Monitor().notify_all(); }
+void WakeAll() {
+  Monitor().notify_all();
+  if (WakeListener listener = wakeListener.load()) listener();
+}
+
+void SetWakeListener(WakeListener listener) { wakeListener = listener; }
 
 ULONGLONG DeadlineAfter(DWORD ms) { return ms == INFINITE ? kNoDeadline : GetTickCount64() + ms; }
 

@@ -21,6 +21,12 @@ std::mutex& KernelMutex();
 // change the state under KernelMutex, then wake.
 void WakeAll();
 
+// Called by every WakeAll, with or without KernelMutex held, so that a
+// watcher outside the platform's waits (the live display) looks at the
+// changed state; it must only note the call and return. Null removes it.
+using WakeListener = void (*)();
+void SetWakeListener(WakeListener listener);
+
 // The tick-count moment `ms` from now; INFINITE gives kNoDeadline.
 ULONGLONG DeadlineAfter(DWORD ms);
 

@@ -9,7 +9,9 @@
 
 #include "platform/Errors.h"
 #include "platform/Input.h"
+#include "platform/LiveDesktop.h"
 #include "platform/Messages.h"
+#include "platform/NonClient.h"
 #include "platform/Painting.h"
 #include "platform/Screen.h"
 #include "platform/ScrollBars.h"
@@ -791,8 +793,15 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       DestroyWindow(hwnd);
       return 0;
-    case WM_SETTEXT:
-      return detail::StoreText(hwnd, reinterpret_cast<LPCSTR>(lParam));
+    case WM_SETTEXT: {
+      const bool stored = detail::StoreText(hwnd, reinterpret_cast<LPCSTR>(lParam));
+      if (stored) RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_NOCHILDREN);  // the caption shows the text
+      return stored;
+    }
+    case WM_NCPAINT:
+      detail::PaintNonClient(hwnd);
+      detail::PaintEdgesAndScrollBars(hwnd);
+      return 0;
     case WM_GETTEXT:
       return detail::CopyTruncated(detail::TextOf(hwnd), reinterpret_cast<LPSTR>(lParam),
                                    static_cast<int>(std::min<WPARAM>(wParam, INT_MAX)));
@@ -808,9 +817,6 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_NCHITTEST:
       return detail::DefaultHitTest(hwnd, lParam);
-    case WM_NCPAINT:
-      detail::PaintNonClient(hwnd);
-      return 0;
     case WM_NCLBUTTONDOWN:
     case WM_NCLBUTTONDBLCLK:
       if (wParam == static_cast<WPARAM>(HTHSCROLL) || wParam == static_cast<WPARAM>(HTVSCROLL))
@@ -829,6 +835,7 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_ACTIVATE:
       detail::FocusOnActivation(hwnd, wParam);
+      RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_NOCHILDREN);  // the caption's colours follow activation
       return 0;
     default:
       return 0;
@@ -1218,6 +1225,7 @@ BOOL ShowWindow(HWND hwnd, int command) {
   bool wasVisible = false;
   if (!detail::WithWindow(hwnd, [&](Window& w) { wasVisible = w.style & WS_VISIBLE; })) return FALSE;
   const bool show = command != SW_HIDE;
+  if (show && GetAncestor(hwnd, GA_PARENT) == GetDesktopWindow()) live::StartIfAskedByEnvironment();
   if (show != wasVisible) {
     SendMessageA(hwnd, WM_SHOWWINDOW, show, 0);
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,

@@ -3,8 +3,8 @@
 // follows a scenario file (--scenario) and quits, or runs until its window
 // is closed. Everything that happens is printed, one line at a time.
 //
-//   koru [--manual-clock] [--fresh] [--mirror [NAME]] [--scenario FILE] [--snapshots DIR]
-//        [--plugin LIBRARY]... [FILE]...
+//   koru [--manual-clock] [--fresh] [--live] [--scale N] [--mirror [NAME]] [--scenario FILE]
+//        [--snapshots DIR] [--plugin LIBRARY]... [FILE]...
 //   koru --help
 //
 // On a session bus the player is an MPRIS player that desktops and tools
@@ -17,12 +17,16 @@
 // scenario waits, so a scenario runs at once; with --fresh the player starts
 // from its default settings instead of those it saved last time, so the
 // scenario prints the same on every run; --snapshots names the folder for
-// the scenario's snapshots (made when missing).
+// the scenario's snapshots (made when missing). With --live the windows show
+// on the X display that $DISPLAY names and a person uses them there
+// (--scale N enlarges every pixel N times, for screens of high density);
+// without a scenario the player then runs until its window is closed.
 #include <unistd.h>
 
 #include <sdbus-c++/sdbus-c++.h>
 
 #include <climits>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -34,6 +38,7 @@
 #include "platform/Clock.h"
 #include "platform/Com.h"
 #include "platform/Errors.h"
+#include "platform/LiveDesktop.h"
 #include "platform/Messages.h"
 #include "platform/Text.h"
 #include "player/MprisMirror.h"
@@ -54,8 +59,8 @@ void Print(const std::string& ansi) {
 }
 
 constexpr const char* kUsageLine =
-    "usage: koru [--manual-clock] [--fresh] [--mirror [NAME]] [--scenario FILE] [--snapshots DIR]\n"
-    "            [--plugin LIBRARY]... [FILE]...\n";
+    "usage: koru [--manual-clock] [--fresh] [--live] [--scale N] [--mirror [NAME]] [--scenario FILE]\n"
+    "            [--snapshots DIR] [--plugin LIBRARY]... [FILE]...\n";
 
 constexpr const char* kHelp =
     "\n"
@@ -67,6 +72,8 @@ constexpr const char* kHelp =
     "  --manual-clock    the clock moves only when the scenario waits, so a\n"
     "                    scenario runs at once\n"
     "  --fresh           start from the default settings, not those saved last time\n"
+    "  --live            show the windows on the X display that $DISPLAY names\n"
+    "  --scale N         with --live, every pixel N times (1 to 8)\n"
     "  --mirror [NAME]   follow another MPRIS player on the session bus (the one\n"
     "                    whose bus name ends in NAME, else the first one playing,\n"
     "                    else the first one found) and send it every command\n"
@@ -132,6 +139,8 @@ int main(int argc, char** argv) {
   bool fresh = false;
   bool mirror = false;
   std::string mirrorName;
+  bool live = false;
+  win::live::Options liveOptions;
   std::string scenarioFile;
   std::string snapshotFolder;
   std::vector<std::string> plugins;
@@ -147,6 +156,15 @@ int main(int argc, char** argv) {
     } else if (arg == "--mirror") {
       mirror = true;
       if (i + 1 < argc && std::strncmp(argv[i + 1], "--", 2) != 0) mirrorName = argv[++i];
+    } else if (arg == "--live") {
+      live = true;
+    } else if (arg == "--scale" && i + 1 < argc) {
+      char* end = nullptr;
+      liveOptions.scale = static_cast<int>(std::strtol(argv[++i], &end, 10));
+      if (*end != '\0' || liveOptions.scale < 1 || liveOptions.scale > 8) {
+        std::fprintf(stderr, "koru: --scale takes a whole number from 1 to 8\n");
+        return 2;
+      }
     } else if (arg == "--scenario" && i + 1 < argc) {
       scenarioFile = argv[++i];
     } else if (arg == "--snapshots" && i + 1 < argc) {
@@ -160,6 +178,11 @@ int main(int argc, char** argv) {
     }
   }
   if (manualClock) win::test::ManualClock::Enable();
+  std::string liveError;
+  if (live && !win::live::Start(liveOptions, &liveError)) {
+    std::fprintf(stderr, "koru: %s\n", liveError.c_str());
+    return 1;
+  }
   startTick = win::GetTickCount64();
 
   win::CoInitialize(nullptr);
@@ -201,11 +224,13 @@ int main(int argc, char** argv) {
     if (!scenario.RunFile(scenarioFile)) status = 1;
     player.Quit();
   } else {
-    // Runs until the window closes (or the process is ended).
-    while (!scenario.QuitRequested()) scenario.Wait(1000);
+    // Runs until the window closes (or the process is ended), asleep
+    // until something happens.
+    while (!scenario.QuitRequested()) scenario.Wait(manualClock ? 1000 : win::INFINITE);
   }
   scenario.Wait(0);
   bus = {};
+  win::live::Stop();
   win::CoUninitialize();
   return status;
 }

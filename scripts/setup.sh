@@ -15,6 +15,8 @@ packages=(
   libsdbus-c++-dev  # MPRIS on the session bus
   dbus-daemon playerctl mpv mpv-mpris  # the MPRIS tests' private bus and real peers
   libgif-dev  # the GIF benchmark's and comparison tests' yardstick only
+  libsdl2-dev libx11-dev libxext-dev  # the live desktop
+  xvfb xdotool  # the live desktop's tests: an X server of their own and a person's hands
 )
 
 missing=()
