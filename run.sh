@@ -3,12 +3,19 @@
 # the demo play list with the lozenge plug-in LozgPlus.so, following the demo
 # scenario on the simulated clock; it prints every step and leaves PNG
 # snapshots of the screen at the key moments.
+#
+#   ./run.sh            the demo, headless
+#   ./run.sh --live     the player with the lozenge on your X display, until
+#                       you close the player (further koru options may follow)
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh
 build=${BUILD_DIR:-build}
 cmake -S . -B "$build" -G Ninja >/dev/null
 cmake --build "$build"
+if [ "${1:-}" = "--live" ]; then
+  exec "$build/bin/koru" "$@" --plugin "$build/bin/LozgPlus.so" player/demo/demo.kpl
+fi
 # The demo runs a copy of the plug-in with settings of its own, so that it
 # starts the same way every time and leaves the plug-in's own settings alone.
 demo="$build/demo"
