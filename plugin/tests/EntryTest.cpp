@@ -209,15 +209,20 @@ TEST_F(Entry, ScenarioCommandsDriveTheLozengeInAKoruProcess) {
 TEST(LozengeLibrary, ExportsEveryComponentUnit) {
   void* library = dlopen(LOZG_PLUGIN, RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(library, nullptr) << dlerror();
-  for (const char* unit : {"_ZN6Region8RegisterEv", "_ZN6Button8RegisterEv", "_ZN5Panel8RegisterEv",
-                           "_ZN6Slider8RegisterEv", "_ZN4Koru8RegisterEv"}) {
+  for (const char* unit :
+       {"_ZN6Region8RegisterEv", "_ZN6Button8RegisterEv", "_ZN5Panel8RegisterEv", "_ZN6Slider8RegisterEv",
+        "_ZN4Koru8RegisterEv", "_ZN5Image8RegisterEv", "_ZN7Calendr8RegisterEv", "_ZN7Dirtree8RegisterEv",
+        "_ZN8Filelist8RegisterEv"}) {
     auto* registerUnit = reinterpret_cast<void (*)()>(dlsym(library, unit));
     ASSERT_NE(registerUnit, nullptr) << unit;
     registerUnit();
   }
   for (const char* entry : {"_pinRun", "_pinAbort", "_FormKORULozenge"}) EXPECT_NE(dlsym(library, entry), nullptr);
   const auto classes = PaletteClasses("TOSKA");
-  for (const char* name : {"ktvRegion", "ktvButton", "ktvPanel", "ktvSlider", "TKORU"}) {
+  // The components without a palette page are there too.
+  for (const char* vtable : {"_ZTV6ktvGIF", "_ZTV11ktvRegistry"}) EXPECT_NE(dlsym(library, vtable), nullptr) << vtable;
+  for (const char* name : {"ktvRegion", "ktvButton", "ktvPanel", "ktvSlider", "TKORU", "ktvImage", "ktvCalendar",
+                           "ktvDirTree", "ktvFileList"}) {
     auto found = std::find_if(classes.begin(), classes.end(), [&](const auto& c) { return c.ClassName == name; });
     ASSERT_NE(found, classes.end()) << name;
     TComponent* component = found->Create(nullptr);
