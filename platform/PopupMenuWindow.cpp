@@ -1,6 +1,8 @@
 #include "platform/PopupMenuWindow.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -187,23 +189,84 @@ POINT PlaceOnScreen(POINT at, SIZE size) {
   return at;
 }
 
+// One open menu of the cascade: the root, or a submenu opened beside the
+// item that holds it.
+struct Level {
+  HMENU menu{};
+  Shown shown;
+  HWND hwnd{};
+  int openedFrom = -1;  // the item of this level whose submenu is open
+};
+
+using Cascade = std::vector<std::unique_ptr<Level>>;
+
+// Opens `menu` as a window at the screen point; null when it has no items.
+std::unique_ptr<Level> OpenLevel(HMENU menu, POINT at, HWND owner) {
+  auto level = std::make_unique<Level>();
+  level->menu = menu;
+  level->shown.items = ReadItems(menu);
+  if (level->shown.items.empty()) return nullptr;
+  const SIZE size = Layout(level->shown.items);
+  const POINT place = PlaceOnScreen(at, size);
+  level->hwnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kMenuClass, "",
+                                WS_POPUP | WS_BORDER, place.x, place.y, size.cx, size.cy, owner, nullptr, nullptr,
+                                nullptr);
+  if (!level->hwnd) return nullptr;
+  SetWindowLongPtrA(level->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&level->shown));
+  ShowWindow(level->hwnd, SW_SHOWNA);
+  UpdateWindow(level->hwnd);
+  return level;
+}
+
+// Closes the levels deeper than `depth`.
+void CloseBelow(Cascade& cascade, size_t depth) {
+  while (cascade.size() > depth + 1) {
+    DestroyWindow(cascade.back()->hwnd);
+    cascade.pop_back();
+  }
+  cascade[depth]->openedFrom = -1;
+}
+
+// Opens the submenu of item `index` of level `depth` beside it, the deeper
+// levels closed first.
+void OpenSubmenu(Cascade& cascade, size_t depth, int index, HWND owner) {
+  Level& level = *cascade[depth];
+  if (level.openedFrom == index) return;
+  CloseBelow(cascade, depth);
+  HMENU submenu = GetSubMenu(level.menu, index);
+  if (!submenu || (level.shown.items[index].state & (MF_GRAYED | MF_DISABLED))) return;
+  RECT window{};
+  GetWindowRect(level.hwnd, &window);
+  const POINT at{window.right - 2, window.top + kBorderWidth + level.shown.items[index].place.top};
+  if (auto opened = OpenLevel(submenu, at, owner)) {
+    level.openedFrom = index;
+    cascade.push_back(std::move(opened));
+  }
+}
+
+// The deepest level under the screen point and the item there (-1 for none).
+std::pair<int, int> Hit(const Cascade& cascade, POINT screen) {
+  for (int depth = static_cast<int>(cascade.size()) - 1; depth >= 0; --depth) {
+    RECT window{};
+    GetWindowRect(cascade[depth]->hwnd, &window);
+    if (screen.x < window.left || screen.x >= window.right || screen.y < window.top || screen.y >= window.bottom)
+      continue;
+    POINT client = screen;
+    ScreenToClient(cascade[depth]->hwnd, &client);
+    return {depth, ItemAt(cascade[depth]->shown, client)};
+  }
+  return {-1, -1};
+}
+
 }  // namespace
 
 std::optional<UINT> RunPopupMenuWindow(HMENU menu, POINT at, HWND owner) {
   RegisterMenuClass();
-  Shown shown;
-  shown.items = ReadItems(menu);
-  if (shown.items.empty()) return std::nullopt;
-  const SIZE size = Layout(shown.items);
-  const POINT place = PlaceOnScreen(at, size);
-  HWND hwnd = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kMenuClass, "",
-                              WS_POPUP | WS_BORDER, place.x, place.y, size.cx, size.cy, owner, nullptr, nullptr,
-                              nullptr);
-  if (!hwnd) return std::nullopt;
-  SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&shown));
-  ShowWindow(hwnd, SW_SHOWNA);
-  UpdateWindow(hwnd);
-  SetCapture(hwnd);
+  Cascade cascade;
+  if (auto root = OpenLevel(menu, at, owner)) cascade.push_back(std::move(root));
+  if (cascade.empty()) return std::nullopt;
+  // The root holds the mouse for the whole cascade.
+  SetCapture(cascade[0]->hwnd);
   std::optional<UINT> chosen;
   bool done = false;
   MSG msg;
@@ -213,32 +276,53 @@ std::optional<UINT> RunPopupMenuWindow(HMENU menu, POINT at, HWND owner) {
       break;
     }
     const bool mouse = msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST;
-    if (mouse && msg.hwnd == hwnd) {
-      const POINT client{GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
-      const int index = ItemAt(shown, client);
+    if (mouse) {
+      const auto [depth, index] = Hit(cascade, msg.pt);
+      if (depth < 0) {
+        if (msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN) done = true;  // a press off the menus
+        continue;
+      }
+      Level& level = *cascade[static_cast<size_t>(depth)];
+      const bool onItem = index >= 0 && !level.shown.items[index].Separator();
       if (msg.message == WM_MOUSEMOVE) {
-        Highlight(hwnd, shown, index >= 0 && !shown.items[index].Separator() ? index : -1);
-      } else if (msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN) {
-        done = index < 0;  // a press off the menu dismisses it
-      } else if (msg.message == WM_LBUTTONUP || msg.message == WM_RBUTTONUP) {
-        if (index >= 0 && shown.items[index].Choosable()) {
-          chosen = shown.items[index].id;
+        Highlight(level.hwnd, level.shown, onItem ? index : -1);
+        if (onItem && level.shown.items[index].submenu) {
+          OpenSubmenu(cascade, static_cast<size_t>(depth), index, owner);
+        } else if (onItem) {
+          CloseBelow(cascade, static_cast<size_t>(depth));
+        }
+      } else if ((msg.message == WM_LBUTTONUP || msg.message == WM_RBUTTONUP) && onItem) {
+        if (level.shown.items[index].Choosable()) {
+          chosen = level.shown.items[index].id;
           done = true;
+        } else if (level.shown.items[index].submenu) {
+          OpenSubmenu(cascade, static_cast<size_t>(depth), index, owner);
         }
       }
       continue;
     }
     if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+      Level& level = *cascade.back();
+      Shown& shown = level.shown;
       switch (msg.wParam) {
         case VK_ESCAPE:
         case VK_MENU:
           done = true;
           break;
         case VK_DOWN:
-          Highlight(hwnd, shown, NextChoosable(shown, shown.highlighted < 0 ? -1 : shown.highlighted, 1));
+          Highlight(level.hwnd, shown, NextChoosable(shown, shown.highlighted < 0 ? -1 : shown.highlighted, 1));
           break;
         case VK_UP:
-          Highlight(hwnd, shown, NextChoosable(shown, shown.highlighted < 0 ? 0 : shown.highlighted, -1));
+          Highlight(level.hwnd, shown, NextChoosable(shown, shown.highlighted < 0 ? 0 : shown.highlighted, -1));
+          break;
+        case VK_RIGHT:
+          if (shown.highlighted >= 0 && shown.items[shown.highlighted].submenu) {
+            OpenSubmenu(cascade, cascade.size() - 1, shown.highlighted, owner);
+            Highlight(cascade.back()->hwnd, cascade.back()->shown, NextChoosable(cascade.back()->shown, -1, 1));
+          }
+          break;
+        case VK_LEFT:
+          if (cascade.size() > 1) CloseBelow(cascade, cascade.size() - 2);
           break;
         case VK_RETURN:
           if (shown.highlighted >= 0 && shown.items[shown.highlighted].Choosable()) {
@@ -251,12 +335,13 @@ std::optional<UINT> RunPopupMenuWindow(HMENU menu, POINT at, HWND owner) {
       }
       continue;
     }
-    if (mouse || msg.message == WM_KEYUP || msg.message == WM_CHAR || msg.message == WM_SYSKEYUP) continue;
+    if (msg.message == WM_KEYUP || msg.message == WM_CHAR || msg.message == WM_SYSKEYUP) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  if (GetCapture() == hwnd) ReleaseCapture();
-  DestroyWindow(hwnd);
+  if (GetCapture() == cascade[0]->hwnd) ReleaseCapture();
+  CloseBelow(cascade, 0);
+  DestroyWindow(cascade[0]->hwnd);
   return chosen;
 }
 

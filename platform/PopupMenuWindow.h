@@ -1,8 +1,9 @@
 // A popup menu as a window of the screen that a person chooses on: the
 // items drawn in the menu colours, the item under the pointer (or moved to
 // with the arrow keys) highlighted, a click or Enter on an enabled command
-// choosing it, a click elsewhere or Escape dismissing the menu. Submenus are
-// shown as items with an arrow and cannot be opened.
+// choosing it, a click elsewhere or Escape dismissing the menu. A submenu
+// opens beside its item when the pointer rests on it (or with the right
+// arrow key; the left one closes it).
 #pragma once
 
 #include <optional>

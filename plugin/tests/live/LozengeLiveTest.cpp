@@ -147,6 +147,33 @@ TEST_F(LozengeLive, ThePopupMenuIsARealWindowAndItsItemsWork) {
   }));
 }
 
+TEST_F(LozengeLive, TheDockingSubmenuOpensBesideItsItemAndDocksTheLozenge) {
+  ASSERT_TRUE(testsupport::Xdotool({"mousemove", "--sync", "172", "145", "click", "3"}));
+  win::HWND menu = nullptr;
+  ASSERT_TRUE(Eventually([&] { return (menu = win::FindWindowA("#32768", nullptr)) != nullptr; }));
+  win::live::test::Flush();
+  win::RECT menuPlace{};
+  win::GetWindowRect(menu, &menuPlace);
+  // "表示位置", the fifth row under three items and a separator, opens its submenu.
+  const int row = menuPlace.top + 1 + 19 * 3 + 9 + 9;
+  ASSERT_TRUE(testsupport::Xdotool({"mousemove", "--sync", std::to_string(menuPlace.left + 30), std::to_string(row)}));
+  win::HWND submenu = nullptr;
+  ASSERT_TRUE(Eventually([&] {
+    submenu = win::FindWindowExA(nullptr, nullptr, "#32768", nullptr);
+    while (submenu == menu) submenu = win::FindWindowExA(nullptr, submenu, "#32768", nullptr);
+    return submenu != nullptr;
+  }));
+  win::live::test::Flush();
+  win::RECT subPlace{};
+  win::GetWindowRect(submenu, &subPlace);
+  // Along the row into the submenu, then down to "プレイヤー下", its third item.
+  ASSERT_TRUE(testsupport::Xdotool({"mousemove", "--sync", std::to_string(subPlace.left + 30), std::to_string(row)}));
+  ASSERT_TRUE(testsupport::Xdotool({"mousemove", "--sync", std::to_string(subPlace.left + 30),
+                                    std::to_string(subPlace.top + 1 + 19 * 2 + 9), "click", "1"}));
+  EXPECT_TRUE(Eventually([&] { return Place() == std::make_pair(140, 320); }));
+  EXPECT_EQ(win::FindWindowA("#32768", nullptr), nullptr);
+}
+
 TEST_F(LozengeLive, KeysTypedOnTheLozengeReachThePlayer) {
   ASSERT_TRUE(testsupport::Xdotool({"mousemove", "--sync", "172", "145", "click", "1"}));
   Settle();
