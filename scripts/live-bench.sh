@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Measures the CPU time of `koru` on a live desktop (an Xvfb of its own),
-# per second of wall-clock time: stopped (idle) and playing. Builds nothing:
-# run it after ./run.sh or a build of `koru`.
+# Measures the CPU time of `koru` with the lozenge on a live desktop (an Xvfb
+# of its own), per second of wall-clock time: stopped (idle) and playing with
+# the lozenge's spectrum pane; then the time from a posted spectrum
+# notification to the X screen showing the new pixels (lozenge_live_bench).
+# Builds nothing: run it after ./run.sh.
 #
 #   scripts/live-bench.sh [SECONDS]
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-koru=${BUILD_DIR:-$root/build}/bin/koru
+bin=${BUILD_DIR:-$root/build}/bin
+koru=$bin/koru
 seconds=${1:-10}
 work=$(mktemp -d)
 xvfb=
@@ -23,13 +26,18 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -1 "$work/display")"
 export LOZG_PREFIX="$work/prefix"
 ticks=$(getconf CLK_TCK)
+# A copy of the plug-in with settings of its own: it starts centred on the
+# 1280 by 800 screen, its skin at (512, 375).
+mkdir -p "$work/plugin"
+cp "$bin/LozgPlus.so" "$work/plugin/"
 
 # Runs koru with a scenario that first does `$1` and then waits, and prints
 # the share of one core it used while waiting.
 measure() {
   local what=$1
-  printf '%s\nwait %d\nquit\n' "$what" $(((seconds + 3) * 1000)) >"$work/bench.scn"
-  "$koru" --live --fresh --scenario "$work/bench.scn" "$root/player/demo/demo.kpl" >/dev/null 2>&1 &
+  printf 'choose スペアナ\nrclick 512 375\n%s\nwait %d\nquit\n' "$what" $(((seconds + 3) * 1000)) >"$work/bench.scn"
+  "$koru" --live --fresh --plugin "$work/plugin/LozgPlus.so" --scenario "$work/bench.scn" \
+    "$root/player/demo/demo.kpl" >/dev/null 2>&1 &
   local pid=$!
   sleep 2
   local before after
@@ -46,3 +54,4 @@ printf '  stopped: '
 measure stop
 printf '  playing: '
 measure play
+"$bin/lozenge_live_bench"
