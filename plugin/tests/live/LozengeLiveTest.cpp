@@ -83,6 +83,13 @@ class LozengeLive : public ::testing::Test {
     return place;
   }
   koru::Player& player() { return koru_->player(); }
+  // A right click on the lozenge's skin; the popup menu's window and place.
+  bool OpenPopupMenu(win::HWND& menu, win::RECT& place) {
+    if (!testsupport::Xdotool({"mousemove", "--sync", "172", "145", "click", "3"})) return false;
+    if (!Eventually([&] { return (menu = win::FindWindowA("#32768", nullptr)) != nullptr; })) return false;
+    win::live::test::Flush();
+    return win::GetWindowRect(menu, &place);
+  }
   unsigned long XWindow() { return win::live::test::XWindowOf(form_->Handle()); }
 
   testsupport::XServer server_{1024, 768};
@@ -131,12 +138,9 @@ TEST_F(LozengeLive, ThePlayerMovedByTheDesktopTakesTheDockedLozengeAlong) {
 }
 
 TEST_F(LozengeLive, ThePopupMenuIsARealWindowAndItsItemsWork) {
-  ASSERT_TRUE(testsupport::Xdotool({"mousemove", "--sync", "172", "145", "click", "3"}));
   win::HWND menu = nullptr;
-  ASSERT_TRUE(Eventually([&] { return (menu = win::FindWindowA("#32768", nullptr)) != nullptr; }));
-  win::live::test::Flush();
   win::RECT menuPlace{};
-  win::GetWindowRect(menu, &menuPlace);
+  ASSERT_TRUE(OpenPopupMenu(menu, menuPlace));
   // "スペアナ", the third item.
   ASSERT_TRUE(testsupport::Xdotool({"mousemove", "--sync", std::to_string(menuPlace.left + 30),
                                     std::to_string(menuPlace.top + 1 + 19 * 2 + 9), "click", "1"}));
@@ -148,12 +152,9 @@ TEST_F(LozengeLive, ThePopupMenuIsARealWindowAndItsItemsWork) {
 }
 
 TEST_F(LozengeLive, TheDockingSubmenuOpensBesideItsItemAndDocksTheLozenge) {
-  ASSERT_TRUE(testsupport::Xdotool({"mousemove", "--sync", "172", "145", "click", "3"}));
   win::HWND menu = nullptr;
-  ASSERT_TRUE(Eventually([&] { return (menu = win::FindWindowA("#32768", nullptr)) != nullptr; }));
-  win::live::test::Flush();
   win::RECT menuPlace{};
-  win::GetWindowRect(menu, &menuPlace);
+  ASSERT_TRUE(OpenPopupMenu(menu, menuPlace));
   // "表示位置", the fifth row under three items and a separator, opens its submenu.
   const int row = menuPlace.top + 1 + 19 * 3 + 9 + 9;
   ASSERT_TRUE(testsupport::Xdotool({"mousemove", "--sync", std::to_string(menuPlace.left + 30), std::to_string(row)}));
