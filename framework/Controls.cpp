@@ -1052,16 +1052,25 @@ void TWinControl::PaintHandler(TMessage& Message) {
     PaintControls(dc, nullptr);
     return;
   }
+  // The update region, taken before BeginPaint validates it, tells the
+  // graphic children that need painting at the cost of a region test each.
+  const win::HRGN update = win::CreateRectRgn(0, 0, 0, 0);
+  win::GetUpdateRgn(handle_, update, win::FALSE);
   win::PAINTSTRUCT paint{};
   dc = win::BeginPaint(handle_, &paint);
+  paintRegion_ = update;
   try {
     PaintWindow(dc);
     PaintControls(dc, nullptr);
   } catch (...) {
+    paintRegion_ = {};
     win::EndPaint(handle_, &paint);
+    win::DeleteObject(update);
     throw;
   }
+  paintRegion_ = {};
   win::EndPaint(handle_, &paint);
+  win::DeleteObject(update);
 }
 
 void TWinControl::PaintWindow(win::HDC DC) {
@@ -1077,7 +1086,7 @@ void TWinControl::PaintControls(win::HDC DC, TControl* First) {
     // Only children the update region reaches: a few changed among many
     // paint alone.
     const TRect bounds = control->BoundsRect();
-    if (!win::RectVisible(DC, &bounds)) continue;
+    if (!(paintRegion_ ? win::RectInRegion(paintRegion_, &bounds) : win::RectVisible(DC, &bounds))) continue;
     SavedDC saved(DC);
     TPoint origin{};
     win::GetViewportOrgEx(DC, &origin);

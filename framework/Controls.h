@@ -541,6 +541,7 @@ class TWinControl : public TControl {
   void NotifyChildren(win::UINT Msg);
   void ReflectToChild(win::HWND Child, TMessage& Message);
 
+  win::HRGN paintRegion_{};  // the update region while the window paints itself
   win::HWND handle_{};
   win::HWND parentWindow_{};
   win::WNDPROC defWndProc_ = nullptr;
