@@ -93,12 +93,16 @@ std::shared_ptr<DeviceContext> DCOrFail(HDC dc) {
 }
 
 // The part of the surface the DC may draw on, in device coordinates.
+// What ResolveTarget clips to, in device coordinates, from one look at the
+// window's view.
 Region DrawableDeviceRegion(const DeviceContext& dc) {
-  detail::DcTarget target = detail::ResolveTarget(dc);
-  if (!target.surface) return Region();
-  detail::DcView view = dc.CurrentView();
-  target.clip.Offset(-view.origin.x, -view.origin.y);
-  return target.clip;
+  const detail::DcView view = dc.CurrentView();
+  if (!view.surface) return Region();
+  Region drawable(RECT{-view.origin.x, -view.origin.y, view.surface->Width() - view.origin.x,
+                       view.surface->Height() - view.origin.y});
+  if (view.visible) drawable.Intersect(*view.visible);
+  if (dc.state.clip) drawable.Intersect(*dc.state.clip);
+  return drawable;
 }
 
 POINT LogicalToDevice(const detail::DcState& s, int x, int y) {
