@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "framework/Dialogs.h"
 #include "platform/FaultInjection.h"
 #include "plugin/tests/LozengeFixture.h"
 
