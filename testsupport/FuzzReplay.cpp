@@ -19,7 +19,8 @@ std::string ReadFile(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-TEST(FuzzCorpus, EveryFileRunsThroughTheTarget) {
+// Named after the target, so that the tests of the corpora tell apart.
+TEST(FUZZ_CORPUS_SUITE, EveryFileRunsThroughTheTarget) {
   int argc = 0;
   char** argv = nullptr;
   LLVMFuzzerInitialize(&argc, &argv);
