@@ -1,6 +1,8 @@
 // Failure on demand for the platform calls whose failures callers must
 // handle (CreateRectRgn, CombineRgn, SetWindowRgn, ...): a test names the call
-// and the platform makes that call fail as the real one would.
+// and the platform makes that call fail as the real one would. "WriteFile"
+// (and the write of a profile file) fails as on a disk that fills up
+// part-way: half the data is written, then ERROR_DISK_FULL.
 #pragma once
 
 #include <string>

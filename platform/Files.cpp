@@ -19,6 +19,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Errors.h"
+#include "platform/FaultInjection.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 
@@ -798,15 +799,18 @@ BOOL WriteFile(HANDLE h, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERL
   auto file = WritableFileOf(h);
   if (!file) return FALSE;
   if (!buffer && toWrite) return Fail(ERROR_NOACCESS, FALSE);
+  // A disk that fills up part-way: half the data lands, then the write fails.
+  const bool diskFills = detail::ShouldFail("WriteFile");
+  const DWORD landing = diskFills ? toWrite / 2 : toWrite;
   DWORD total = 0;
-  while (total < toWrite) {
-    const ssize_t n = write(file->fd(), static_cast<const char*>(buffer) + total, toWrite - total);
+  while (total < landing) {
+    const ssize_t n = write(file->fd(), static_cast<const char*>(buffer) + total, landing - total);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return Fail(n < 0 ? ErrorFromErrno(errno, {}) : ERROR_WRITE_FAULT, FALSE);
     total += static_cast<DWORD>(n);
     if (written) *written = total;
   }
-  return TRUE;
+  return diskFills ? Fail(ERROR_DISK_FULL, FALSE) : TRUE;
 }
 
 DWORD SetFilePointer(HANDLE h, LONG distance, LPLONG distanceHigh, DWORD method) {

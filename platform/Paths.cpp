@@ -179,10 +179,12 @@ std::string FindEntryInAnyCase(const std::string& folder, const std::string& nam
   return found;
 }
 
+// The host's working folder, or C:\ when no drive maps it: full-path
+// expansion needs a current directory with a drive.
 std::string InitialCurrentDirectory() {
   char cwd[4096];
-  if (!getcwd(cwd, sizeof cwd)) return "C:\\";
-  return detail::ToWindowsPath(cwd);
+  const std::string windows = getcwd(cwd, sizeof cwd) ? detail::ToWindowsPath(cwd) : std::string();
+  return windows.empty() ? "C:\\" : windows;
 }
 
 std::string CurrentDirectory() {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/Errors.h"
+#include "platform/FaultInjection.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 
@@ -363,13 +364,17 @@ DWORD ErrorFromErrno(int error) {
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
+  // The fault seam of WriteFile: a disk that fills up part-way.
+  const bool diskFills = detail::ShouldFail("WriteFile");
+  if (diskFills) bytes = bytes.substr(0, bytes.size() / 2);
   while (!bytes.empty()) {
     ssize_t n = write(fd, bytes.data(), bytes.size());
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     bytes.remove_prefix(static_cast<size_t>(n));
   }
-  return true;
+  if (diskFills) errno = ENOSPC;
+  return !diskFills;
 }
 
 void SyncFolderOf(const std::string& host) {
@@ -621,6 +626,26 @@ BOOL WritePrivateProfileSectionA(LPCSTR appName, LPCSTR entries, LPCSTR fileName
       ini.ReplaceEntries(section, lines);
     else
       ini.DeleteSection(section);
+  });
+}
+
+BOOL WritePrivateProfileEntriesA(const ProfileEntry* entries, DWORD count, LPCSTR fileName) {
+  for (DWORD i = 0; i < count; ++i) {
+    const ProfileEntry& e = entries[i];
+    if (!e.appName || !e.keyName || !IsValidSectionName(e.appName) || !IsValidKeyName(e.keyName) ||
+        (e.value && HasLineBreak(e.value))) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+  }
+  return ChangeProfile(fileName, [&](IniText& ini) {
+    for (DWORD i = 0; i < count; ++i) {
+      const ProfileEntry& e = entries[i];
+      if (e.value)
+        ini.Set(Trim(e.appName), Trim(e.keyName), e.value);
+      else
+        ini.DeleteKey(Trim(e.appName), Trim(e.keyName));
+    }
   });
 }
 

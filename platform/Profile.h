@@ -35,6 +35,18 @@ BOOL WritePrivateProfileStringA(LPCSTR appName, LPCSTR keyName, LPCSTR value, LP
 // NUL-terminated, a second NUL at the end); a null `entries` deletes it.
 BOOL WritePrivateProfileSectionA(LPCSTR appName, LPCSTR entries, LPCSTR fileName);
 
+// Beyond the private-profile calls: several entries (section, key, value;
+// a null value deletes the key) written in one replacement of the file, so
+// that a reader, or a file left by a crash, has all of them or none. FALSE,
+// with nothing written, when a name or value is refused or the file cannot
+// be replaced.
+struct ProfileEntry {
+  LPCSTR appName;
+  LPCSTR keyName;
+  LPCSTR value;
+};
+BOOL WritePrivateProfileEntriesA(const ProfileEntry* entries, DWORD count, LPCSTR fileName);
+
 namespace test {
 
 // While on, every profile write stops as a process killed between writing

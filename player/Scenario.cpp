@@ -1,6 +1,7 @@
 #include "player/Scenario.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 
@@ -20,6 +21,9 @@
 namespace koru {
 
 namespace {
+
+// The most mouse moves of one drag.
+constexpr int64_t kMostDragSteps = 512;
 
 // Decimal, or hexadecimal after "0x".
 bool ParseNumber(const std::string& text, win::LONG& value) {
@@ -151,10 +155,14 @@ bool Scenario::Drag(const std::string& rest) {
   win::test::MoveMouse({fromX, fromY});
   win::test::PressMouse(button);
   Wait(0);
-  // In steps of a few pixels, as a hand moves.
-  const int steps = std::max<int>(1, std::max(std::abs(toX - fromX), std::abs(toY - fromY)) / 8);
-  for (int i = 1; i <= steps; ++i) {
-    win::test::MoveMouse({fromX + (toX - fromX) * i / steps, fromY + (toY - fromY) * i / steps});
+  // In steps of a few pixels, as a hand moves; a drag far beyond any screen
+  // takes longer steps rather than forever. 64-bit: points span all of LONG.
+  const int64_t dx = int64_t{toX} - fromX;
+  const int64_t dy = int64_t{toY} - fromY;
+  const int64_t steps = std::clamp<int64_t>(std::max(std::abs(dx), std::abs(dy)) / 8, 1, kMostDragSteps);
+  for (int64_t i = 1; i <= steps; ++i) {
+    win::test::MoveMouse(
+        {static_cast<win::LONG>(fromX + dx * i / steps), static_cast<win::LONG>(fromY + dy * i / steps)});
     Wait(0);
   }
   win::test::ReleaseMouse(button);

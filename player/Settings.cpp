@@ -1,5 +1,7 @@
 #include "player/Settings.h"
 
+#include <tuple>
+
 #include "framework/SysUtils.h"
 #include "platform/Profile.h"
 
@@ -13,10 +15,6 @@ constexpr char kTool[] = "Tool";
 
 win::LONG ReadInt(const std::string& file, const char* section, const char* key, win::LONG fallback) {
   return static_cast<win::LONG>(win::GetPrivateProfileIntA(section, key, fallback, file.c_str()));
-}
-
-bool WriteInt(const std::string& file, const char* section, const char* key, win::LONG value) {
-  return win::WritePrivateProfileStringA(section, key, IntToStr(static_cast<int>(value)).c_str(), file.c_str());
 }
 
 // A whole profile listing (NUL-separated, ending with a second NUL), read
@@ -54,13 +52,29 @@ PlayerSettings SettingsFile::Load() const {
 }
 
 bool SettingsFile::Save(const PlayerSettings& s) const {
-  return SaveDesign(s.design) && WriteInt(path_, kMain, "Left", s.left) && WriteInt(path_, kMain, "Top", s.top) &&
-         WriteInt(path_, kMain, "Volume", s.volume) && WriteInt(path_, kMain, "Repeat", s.repeat) &&
-         WriteInt(path_, kMain, "Random", s.random) && WriteInt(path_, kMain, "RemainTime", s.remainTime) &&
-         WriteInt(path_, kMain, "DisplayMode", s.displayMode) && WriteInt(path_, kMain, "Rate", s.rate) &&
-         WriteInt(path_, kMain, "RecLevel", s.recLevel) && WriteInt(path_, kMain, "AdjustVolLevel", s.adjustVolLevel) &&
-         WriteInt(path_, kMain, "AdjustSpeanaLevel", s.adjustSpeanaLevel) &&
-         WriteInt(path_, kLyrics, "Width", s.lyricsWidth) && WriteInt(path_, kLyrics, "Height", s.lyricsHeight);
+  // One replacement of the file: a save cut short leaves the old settings whole.
+  const std::tuple<const char*, const char*, win::LONG> numbers[] = {
+      {kMain, "Left", s.left},
+      {kMain, "Top", s.top},
+      {kMain, "Volume", s.volume},
+      {kMain, "Repeat", s.repeat},
+      {kMain, "Random", s.random},
+      {kMain, "RemainTime", s.remainTime},
+      {kMain, "DisplayMode", s.displayMode},
+      {kMain, "Rate", s.rate},
+      {kMain, "RecLevel", s.recLevel},
+      {kMain, "AdjustVolLevel", s.adjustVolLevel},
+      {kMain, "AdjustSpeanaLevel", s.adjustSpeanaLevel},
+      {kLyrics, "Width", s.lyricsWidth},
+      {kLyrics, "Height", s.lyricsHeight}};
+  std::vector<std::string> texts;
+  texts.reserve(std::size(numbers));  // the entries point into it
+  std::vector<win::ProfileEntry> entries{{kMain, "Design", s.design.c_str()}};
+  for (const auto& [section, key, value] : numbers) {
+    texts.push_back(IntToStr(static_cast<int>(value)));
+    entries.push_back({section, key, texts.back().c_str()});
+  }
+  return win::WritePrivateProfileEntriesA(entries.data(), static_cast<win::DWORD>(entries.size()), path_.c_str());
 }
 
 bool SettingsFile::SaveDesign(const std::string& design) const {

@@ -3,7 +3,8 @@
 // or relative to the player's folder) and the player's state between runs;
 // section "Tool" the tools (name=value, shared with plug-ins, which change
 // it and then tell the player); section "Lyrics" the size of the lyrics
-// display. Each key is written on its own, so entries that others wrote in
+// display. A save writes its keys in one replacement of the file (a save cut
+// short leaves the old settings whole), and entries that others wrote in
 // the same sections survive.
 #pragma once
 

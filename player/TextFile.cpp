@@ -51,22 +51,18 @@ bool ReadTextFile(const std::string& path, std::string& text, size_t limit) {
 
 bool WriteTextFile(const std::string& path, std::string_view text) {
   const std::string temporary = path + ".tmp";
+  bool written = false;
   {
     FileHandle file(
         win::CreateFileA(temporary.c_str(), win::GENERIC_WRITE, 0, nullptr, win::CREATE_ALWAYS, 0, nullptr));
     if (!file.Valid()) return false;
-    win::DWORD written = 0;
-    const bool ok = win::WriteFile(file.get(), text.data(), static_cast<win::DWORD>(text.size()), &written, nullptr) &&
-                    written == text.size() && win::FlushFileBuffers(file.get());
-    if (!ok) {
-      const win::DWORD error = win::GetLastError();
-      win::CloseHandle(file.get());
-      win::DeleteFileA(temporary.c_str());
-      win::SetLastError(error == win::ERROR_SUCCESS ? win::ERROR_WRITE_FAULT : error);
-      return false;
-    }
+    win::DWORD count = 0;
+    written = win::WriteFile(file.get(), text.data(), static_cast<win::DWORD>(text.size()), &count, nullptr) &&
+              count == text.size() && win::FlushFileBuffers(file.get());
+    if (!written && win::GetLastError() == win::ERROR_SUCCESS) win::SetLastError(win::ERROR_WRITE_FAULT);
   }
-  if (!win::MoveFileExA(temporary.c_str(), path.c_str(), win::MOVEFILE_REPLACE_EXISTING)) {
+  // The file is closed (once) before it goes or takes the old file's place.
+  if (!written || !win::MoveFileExA(temporary.c_str(), path.c_str(), win::MOVEFILE_REPLACE_EXISTING)) {
     const win::DWORD error = win::GetLastError();
     win::DeleteFileA(temporary.c_str());
     win::SetLastError(error);

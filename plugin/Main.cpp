@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/Application.h"
+#include "framework/Consts.h"
 #include "framework/Dialogs.h"
 #include "framework/Format.h"
 #include "framework/IniFiles.h"
@@ -13,6 +18,7 @@
 #include "platform/Mutex.h"
 #include "platform/Painting.h"
 #include "platform/Presenter.h"
+#include "platform/Profile.h"
 #include "platform/Text.h"
 #include "platform/Window.h"
 #include "player/PinHost.h"
@@ -141,14 +147,21 @@ void TFormKORULozenge::ReadSettings() {
 }
 
 void TFormKORULozenge::SaveSettings() {
-  TIniFile settings(SettingsFileName());
-  settings.WriteInteger(kSection, "Version", kLozengeVersion);
-  settings.WriteInteger(kSection, "Position", Position);
-  settings.WriteInteger(kSection, "Left", Left());
-  settings.WriteInteger(kSection, "Top", Top());
-  settings.WriteInteger(kSection, "OffsetLeft", OffsetLeft);
-  settings.WriteInteger(kSection, "OffsetTop", OffsetTop);
-  settings.WriteInteger(kSection, "DisplayMode", DisplayMode);
+  // One replacement of the file: a save cut short leaves the old settings whole.
+  const std::pair<const char*, int> values[] = {{"Version", kLozengeVersion}, {"Position", Position},
+                                                {"Left", Left()},              {"Top", Top()},
+                                                {"OffsetLeft", OffsetLeft},    {"OffsetTop", OffsetTop},
+                                                {"DisplayMode", DisplayMode}};
+  std::vector<std::string> texts;
+  std::vector<win::ProfileEntry> entries;
+  texts.reserve(std::size(values));  // the entries point into it
+  for (const auto& [key, value] : values) {
+    texts.push_back(IntToStr(value));
+    entries.push_back({kSection, key, texts.back().c_str()});
+  }
+  const std::string fileName = SettingsFileName();
+  if (!win::WritePrivateProfileEntriesA(entries.data(), static_cast<win::DWORD>(entries.size()), fileName.c_str()))
+    throw EIniFileException(Format(SIniFileWriteError, {fileName}));
 }
 
 void TFormKORULozenge::CreateParams(TCreateParams& Params) {

@@ -3,6 +3,8 @@
 // text. Text on the terminal and in files is UTF-8; the registry holds code
 // page 932. This is how a person registers the player's path, e.g.
 //   winreg set 'HKCU\Software\TOSKA\KORU' @ sz 'C:\KORU\KORU.EXE'
+#include "tools/Winreg.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -646,7 +648,7 @@ int Run(const std::vector<std::string>& args) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int RunWinreg(int argc, char** argv) {
   try {
     return Run(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const ToolError& error) {

@@ -1,0 +1,3 @@
+#include "tools/Winreg.h"
+
+int main(int argc, char** argv) { return RunWinreg(argc, argv); }
