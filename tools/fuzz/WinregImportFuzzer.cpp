@@ -4,8 +4,8 @@
 //
 //   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DLOZG_FUZZ=ON
 //   cmake --build build-fuzz --target winreg_import_fuzzer
-//   nice build-fuzz/bin/winreg_import_fuzzer NEW_INPUTS tools/tests/winreg-import-corpus \
-//     -dict=tools/fuzz/regedit.dict -max_total_time=600
+//   nice build-fuzz/bin/winreg_import_fuzzer NEW_INPUTS tools/tests/winreg-import-corpus
+//     -dict=tools/fuzz/regedit.dict -max_total_time=600   (one command line)
 //
 // Every input that ever failed belongs in tools/tests/winreg-import-corpus,
 // which the tests replay in every build.
