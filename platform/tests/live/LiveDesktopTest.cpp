@@ -204,6 +204,9 @@ class LiveDesktop : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_TRUE(server_->Running()) << "Xvfb could not be started";
+    // The pointer leaves where an earlier test put it: a synchronous move
+    // to where it already is would wait for a motion that never comes.
+    ASSERT_TRUE(testsupport::Xdotool({"mousemove", "0", "0"}));
     Start(1);
   }
   void TearDown() override {
