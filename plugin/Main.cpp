@@ -198,8 +198,8 @@ void TFormKORULozenge::Dispatch(TMessage& Message) {
 
 // ---- Panes, meters, marks and sliders ------------------------------------------
 
-void TFormKORULozenge::BuildMeter(TLevelMeter& Meter, TCustomPanel* Panel, bool Vertical, int Count, int Index, TColor Low,
-                                  TColor Mid, TColor High) {
+void TFormKORULozenge::BuildMeter(TLevelMeter& Meter, TCustomPanel* Panel, bool Vertical, int Count, int Index,
+                                  TColor Low, TColor Mid, TColor High) {
   const int b = (Panel->BevelInner() != bvNone ? Panel->BevelWidth() : 0) +
                 (Panel->BevelOuter() != bvNone ? Panel->BevelWidth() : 0);
   const int w = Panel->Width() - 2 * b;
