@@ -116,9 +116,18 @@ TEST_F(LozengeLive, TheXWindowIsCutToTheOutlineAndDraggingItMovesThePlayer) {
   EXPECT_FALSE(InShape(shape, 0, 0));  // a rounded corner is a hole
 
   // A person drags the skin from (172, 145) to (222, 95).
+  // Each step is taken in before the next, as a hand is slower than a script.
   ASSERT_TRUE(testsupport::Xdotool({"mousemove", "--sync", "172", "145", "mousedown", "1"}));
+  ASSERT_TRUE(Eventually([&] {
+    int dragging = 0;
+    koru_->RunOnPlayerThread([&] { dragging = form_->Dragging; });
+    return dragging == 1;
+  }));
   ASSERT_TRUE(testsupport::Xdotool({"mousemove", "--sync", "200", "120"}));
-  ASSERT_TRUE(testsupport::Xdotool({"mousemove", "--sync", "222", "95", "mouseup", "1"}));
+  ASSERT_TRUE(Eventually([&] { return Place() == std::make_pair(168, 115); }));
+  ASSERT_TRUE(testsupport::Xdotool({"mousemove", "--sync", "222", "95"}));
+  ASSERT_TRUE(Eventually([&] { return Place() == std::make_pair(190, 90); }));
+  ASSERT_TRUE(testsupport::Xdotool({"mouseup", "1"}));
   EXPECT_TRUE(Eventually([&] { return player().Left() == 150 && player().Top() == 150; }))
       << player().Left() << ", " << player().Top();
   EXPECT_EQ(Place(), std::make_pair(190, 90));
