@@ -228,7 +228,8 @@ TEST_F(MprisMirrorTest, ThePlayListIsTheTrackListOfAPlayerThatOffersOne) {
 
 TEST_F(MprisMirrorTest, KoruMirrorsMpvFromTheCommandLineWithAPlugIn) {
   StartMpv();
-  std::ofstream(music_ / "print.txt") << "print\nquit\n";
+  // The mirror reads mpv as the player starts; the scenario gives it time.
+  std::ofstream(music_ / "print.txt") << "wait 3000\nprint\nquit\n";
   const testsupport::ProgramResult run = testsupport::RunProgram(
       KORU_PROGRAM, {"--fresh", "--mirror", "mpv", "--plugin", KORU_TEST_PLUGIN, "--scenario", music_ / "print.txt"},
       music_.path());
