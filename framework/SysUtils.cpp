@@ -1,5 +1,6 @@
 #include "framework/SysUtils.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -499,7 +500,7 @@ char* StrPLCopy(char* Dest, std::string_view Source, size_t MaxLen) {
     if (length + n > MaxLen) break;
     length += n;
   }
-  std::memcpy(Dest, Source.data(), length);
+  std::copy_n(Source.data(), length, Dest);  // an empty source may have no data at all
   Dest[length] = '\0';
   return Dest;
 }
