@@ -126,10 +126,10 @@ void ktvFileList::CreateColumn() {
                  {SJ("サイズ"), taRightJustify},
                  {SJ("日付"), taLeftJustify},
                  {SJ("属性"), taRightJustify}};
-  for (const auto& spec : columns) {
+  for (const auto& heading : columns) {
     TListColumn* column = Columns()->Add();
-    column->SetCaption(spec.caption);
-    column->SetAlignment(spec.alignment);
+    column->SetCaption(heading.caption);
+    column->SetAlignment(heading.alignment);
     column->SetWidth(ColumnHeaderWidth);
   }
 }

@@ -18,29 +18,6 @@ namespace win::live {
 
 namespace {
 
-const char* ButtonText(int id) {
-  switch (id) {
-    case IDOK:
-      return "OK";
-    case IDCANCEL:
-      return "Cancel";
-    case IDABORT:
-      return "Abort";
-    case IDRETRY:
-      return "Retry";
-    case IDIGNORE:
-      return "Ignore";
-    case IDYES:
-      return "Yes";
-    case IDNO:
-      return "No";
-    case IDTRYAGAIN:
-      return "Try Again";
-    default:
-      return "Continue";
-  }
-}
-
 Uint32 BoxFlags(UINT style) {
   switch (style & MB_ICONMASK) {
     case MB_ICONHAND:
@@ -76,7 +53,7 @@ int LivePresenter::MessageBox(HWND owner, const std::string& text, const std::st
     Uint32 flags = 0;
     if (id == defaultButton) flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
     if (id == escapeButton) flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
-    data.push_back(SDL_MessageBoxButtonData{flags, id, ButtonText(id)});
+    data.push_back(SDL_MessageBoxButtonData{flags, id, detail::ButtonName(id)});
   }
   const std::string title = AnsiToUtf8(caption);
   const std::string message = AnsiToUtf8(text);

@@ -23,6 +23,12 @@ PresenterSlot& Slot() {
   return *slot;
 }
 
+std::string OrEmpty(LPCSTR text) { return text ? text : ""; }
+
+}  // namespace
+
+namespace detail {
+
 const char* ButtonName(int button) {
   switch (button) {
     case IDOK:
@@ -48,9 +54,7 @@ const char* ButtonName(int button) {
   }
 }
 
-std::string OrEmpty(LPCSTR text) { return text ? text : ""; }
-
-}  // namespace
+}  // namespace detail
 
 std::vector<int> MessageBoxButtons(UINT style) {
   switch (style & MB_TYPEMASK) {
@@ -100,7 +104,7 @@ std::shared_ptr<Presenter> CurrentPresenter() {
 int HeadlessPresenter::MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style) {
   const int answer = DefaultButton(style);
   std::fprintf(stderr, "[message box] %s\n%s\n[answered] %s\n", AnsiToUtf8(caption).c_str(), AnsiToUtf8(text).c_str(),
-               ButtonName(answer));
+               detail::ButtonName(answer));
   return answer;
 }
 
@@ -208,7 +212,7 @@ int ScriptedPresenter::MessageBox(HWND owner, const std::string& text, const std
       error = "no answer queued for the message box";
     } else if (std::find(buttons.begin(), buttons.end(), answers_.front().button) == buttons.end()) {
       error =
-          std::string("queued answer ") + ButtonName(answers_.front().button) + " is not a button of the message box";
+          std::string("queued answer ") + detail::ButtonName(answers_.front().button) + " is not a button of the message box";
       answers_.pop_front();
     } else {
       answer = std::move(answers_.front());

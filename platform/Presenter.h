@@ -115,6 +115,13 @@ BOOL IsDebuggerPresent();
 // request to debug never ends the process.
 void DebugBreak();
 
+namespace detail {
+
+// The caption of a message box's button by its id (IDOK ...), "?" for none.
+const char* ButtonName(int button);
+
+}  // namespace detail
+
 namespace test {
 
 // Answers message boxes from a queue and records everything it is asked.

@@ -15,16 +15,16 @@ void Write(const std::string& folder, const std::string& name, const std::string
   std::ofstream(folder + "/" + name, std::ios::binary) << bytes;
 }
 
-BmpSpec Spec(int bitCount, int entries, bool core = false) {
-  BmpSpec spec;
-  spec.width = 7;
-  spec.height = 5;
-  spec.bitCount = bitCount;
-  spec.core = core;
-  for (int i = 0; i < entries; ++i) spec.table.push_back(static_cast<TColor>(i * 0x010305));
-  for (int i = 0; i < spec.width * spec.height; ++i)
-    spec.pixels.push_back(entries ? static_cast<uint32_t>(i % entries) : static_cast<uint32_t>(i * 0x0B0703));
-  return spec;
+BmpLayout Layout(int bitCount, int entries, bool core = false) {
+  BmpLayout layout;
+  layout.width = 7;
+  layout.height = 5;
+  layout.bitCount = bitCount;
+  layout.core = core;
+  for (int i = 0; i < entries; ++i) layout.table.push_back(static_cast<TColor>(i * 0x010305));
+  for (int i = 0; i < layout.width * layout.height; ++i)
+    layout.pixels.push_back(entries ? static_cast<uint32_t>(i % entries) : static_cast<uint32_t>(i * 0x0B0703));
+  return layout;
 }
 
 // The bytes after a 40-byte info header grow by `extra`, and the pixel offset with them.
@@ -42,24 +42,24 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::string folder = argv[1];
-  Write(folder, "seed-1bit.bmp", BuildBmp(Spec(1, 2)));
-  Write(folder, "seed-1bit-core.bmp", BuildBmp(Spec(1, 2, true)));
-  Write(folder, "seed-4bit-5colors.bmp", BuildBmp(Spec(4, 5)));
-  Write(folder, "seed-4bit-core.bmp", BuildBmp(Spec(4, 16, true)));
-  Write(folder, "seed-8bit-16colors.bmp", BuildBmp(Spec(8, 16)));
-  Write(folder, "seed-8bit-core.bmp", BuildBmp(Spec(8, 256, true)));
-  BmpSpec topDown = Spec(8, 3);
+  Write(folder, "seed-1bit.bmp", BuildBmp(Layout(1, 2)));
+  Write(folder, "seed-1bit-core.bmp", BuildBmp(Layout(1, 2, true)));
+  Write(folder, "seed-4bit-5colors.bmp", BuildBmp(Layout(4, 5)));
+  Write(folder, "seed-4bit-core.bmp", BuildBmp(Layout(4, 16, true)));
+  Write(folder, "seed-8bit-16colors.bmp", BuildBmp(Layout(8, 16)));
+  Write(folder, "seed-8bit-core.bmp", BuildBmp(Layout(8, 256, true)));
+  BmpLayout topDown = Layout(8, 3);
   topDown.topDown = true;
   Write(folder, "seed-8bit-topdown.bmp", BuildBmp(topDown));
-  Write(folder, "seed-24bit.bmp", BuildBmp(Spec(24, 0)));
-  Write(folder, "seed-24bit-core.bmp", BuildBmp(Spec(24, 0, true)));
-  Write(folder, "seed-32bit.bmp", BuildBmp(Spec(32, 0)));
+  Write(folder, "seed-24bit.bmp", BuildBmp(Layout(24, 0)));
+  Write(folder, "seed-24bit-core.bmp", BuildBmp(Layout(24, 0, true)));
+  Write(folder, "seed-32bit.bmp", BuildBmp(Layout(32, 0)));
 
-  std::string bitFields = Inserted(BuildBmp(Spec(32, 0)), std::string("\0\0\xFF\0\0\xFF\0\0\xFF\0\0\0", 12));
+  std::string bitFields = Inserted(BuildBmp(Layout(32, 0)), std::string("\0\0\xFF\0\0\xFF\0\0\xFF\0\0\0", 12));
   Patch32(bitFields, 30, 3);  // BI_BITFIELDS
   Write(folder, "seed-32bit-bitfields.bmp", bitFields);
 
-  std::string later = Inserted(BuildBmp(Spec(24, 0)), std::string(68, '\0'));
+  std::string later = Inserted(BuildBmp(Layout(24, 0)), std::string(68, '\0'));
   Patch32(later, kInfoSizeAt, 108);
   Write(folder, "seed-24bit-v4header.bmp", later);
   return 0;

@@ -23,14 +23,14 @@ std::vector<TColor> Sixteen() {
   return table;
 }
 
-BmpSpec EightBitWithSixteenColors() {
-  BmpSpec spec;
-  spec.width = 5;
-  spec.height = 3;
-  spec.bitCount = 8;
-  spec.table = Sixteen();
-  for (int i = 0; i < 15; ++i) spec.pixels.push_back(static_cast<uint32_t>(i));
-  return spec;
+BmpLayout EightBitWithSixteenColors() {
+  BmpLayout layout;
+  layout.width = 5;
+  layout.height = 3;
+  layout.bitCount = 8;
+  layout.table = Sixteen();
+  for (int i = 0; i < 15; ++i) layout.pixels.push_back(static_cast<uint32_t>(i));
+  return layout;
 }
 
 bool Read(const std::string& bytes, TBitmapColors& colors) {
@@ -60,7 +60,7 @@ TEST(ReadBitmapColors, InfoHeaderGivesItsUsedColoursOrTheFullTable) {
   EXPECT_EQ(fifth.peBlue, 15);
   EXPECT_EQ(fifth.peFlags, 0);
 
-  BmpSpec full = EightBitWithSixteenColors();
+  BmpLayout full = EightBitWithSixteenColors();
   full.bitCount = 4;  // 16 entries are all of 4 bits: counted as 0
   ASSERT_TRUE(Read(BuildBmp(full), colors));
   EXPECT_EQ(colors.BitDepth, 4);
@@ -68,35 +68,35 @@ TEST(ReadBitmapColors, InfoHeaderGivesItsUsedColoursOrTheFullTable) {
 }
 
 TEST(ReadBitmapColors, CoreHeaderGivesTheFullTableOfThreeByteEntries) {
-  BmpSpec spec;
-  spec.core = true;
-  spec.width = 9;
-  spec.height = 2;
-  spec.bitCount = 1;
-  spec.table = {win::RGB(10, 20, 30), win::RGB(200, 150, 100)};
-  spec.pixels.assign(18, 1);
+  BmpLayout layout;
+  layout.core = true;
+  layout.width = 9;
+  layout.height = 2;
+  layout.bitCount = 1;
+  layout.table = {win::RGB(10, 20, 30), win::RGB(200, 150, 100)};
+  layout.pixels.assign(18, 1);
   TBitmapColors colors;
-  ASSERT_TRUE(Read(BuildBmp(spec), colors));
+  ASSERT_TRUE(Read(BuildBmp(layout), colors));
   EXPECT_EQ(colors.BitDepth, 1);
-  EXPECT_EQ(colors.Palette->Colors(), spec.table);
+  EXPECT_EQ(colors.Palette->Colors(), layout.table);
 }
 
 TEST(ReadBitmapColors, DeepPicturesHaveNoTableAndOtherHeaderKindsNoDepth) {
-  BmpSpec spec;
-  spec.width = 2;
-  spec.height = 2;
-  spec.pixels = {clRed, clLime, clBlue, clWhite};
+  BmpLayout layout;
+  layout.width = 2;
+  layout.height = 2;
+  layout.pixels = {clRed, clLime, clBlue, clWhite};
   for (int depth : {24, 32}) {
-    spec.bitCount = depth;
+    layout.bitCount = depth;
     TBitmapColors colors;
-    ASSERT_TRUE(Read(BuildBmp(spec), colors));
+    ASSERT_TRUE(Read(BuildBmp(layout), colors));
     EXPECT_EQ(colors.BitDepth, depth);
     EXPECT_FALSE(colors.Palette);
   }
 
   // The 108-byte header of later files.
-  spec.bitCount = 24;
-  std::string later = BuildBmp(spec);
+  layout.bitCount = 24;
+  std::string later = BuildBmp(layout);
   later.insert(54, std::string(68, '\0'));
   Patch32(later, kInfoSizeAt, 108);
   Patch32(later, kOffsetAt, 54 + 68);
@@ -145,7 +145,7 @@ TEST(ReadBitmapColors, RefusesTruncatedAndLyingFilesWithoutTouchingTheResult) {
   patched(kBitCountAt, 16, false);
   patched(kBitCountAt, 0, false);
   patched(kBitCountAt, 0xFFFF, false);
-  BmpSpec core = EightBitWithSixteenColors();
+  BmpLayout core = EightBitWithSixteenColors();
   core.core = true;
   bad.push_back(BuildBmp(core));  // a core header has all 256 entries, not 16
 

@@ -25,30 +25,30 @@ std::vector<TColor> Ramp(int count) {
   return table;
 }
 
-BmpSpec Indexed(int bitCount, int entries, bool core = false) {
-  BmpSpec spec;
-  spec.width = 7;  // rows that need padding at every depth
-  spec.height = 5;
-  spec.bitCount = bitCount;
-  spec.core = core;
-  spec.table = Ramp(entries);
-  for (int i = 0; i < spec.width * spec.height; ++i) spec.pixels.push_back(static_cast<uint32_t>(i * 5 % entries));
-  return spec;
+BmpLayout Indexed(int bitCount, int entries, bool core = false) {
+  BmpLayout layout;
+  layout.width = 7;  // rows that need padding at every depth
+  layout.height = 5;
+  layout.bitCount = bitCount;
+  layout.core = core;
+  layout.table = Ramp(entries);
+  for (int i = 0; i < layout.width * layout.height; ++i) layout.pixels.push_back(static_cast<uint32_t>(i * 5 % entries));
+  return layout;
 }
 
-BmpSpec Deep(int bitCount, bool core = false) {
-  BmpSpec spec;
-  spec.width = 7;
-  spec.height = 5;
-  spec.bitCount = bitCount;
-  spec.core = core;
-  for (int i = 0; i < spec.width * spec.height; ++i) spec.pixels.push_back(win::RGB(i * 7, 255 - i * 3, i * i % 256));
-  return spec;
+BmpLayout Deep(int bitCount, bool core = false) {
+  BmpLayout layout;
+  layout.width = 7;
+  layout.height = 5;
+  layout.bitCount = bitCount;
+  layout.core = core;
+  for (int i = 0; i < layout.width * layout.height; ++i) layout.pixels.push_back(win::RGB(i * 7, 255 - i * 3, i * i % 256));
+  return layout;
 }
 
-std::string Describe(const BmpSpec& spec) {
-  return std::to_string(spec.bitCount) + " bits, " + (spec.core ? "core" : "info") + " header, " +
-         std::to_string(spec.table.size()) + " entries" + (spec.topDown ? ", top-down" : "");
+std::string Describe(const BmpLayout& layout) {
+  return std::to_string(layout.bitCount) + " bits, " + (layout.core ? "core" : "info") + " header, " +
+         std::to_string(layout.table.size()) + " entries" + (layout.topDown ? ", top-down" : "");
 }
 
 class KtvImageFiles : public ::testing::Test {
@@ -56,11 +56,11 @@ class KtvImageFiles : public ::testing::Test {
   KtvImageFiles() : image(nullptr) {}
 
   // Loads the file, saves it back and takes the result apart.
-  ParsedBmp RoundTrip(const BmpSpec& spec) {
-    EXPECT_TRUE(image.LoadFromFile(files.Put("in.bmp", BuildBmp(spec)))) << Describe(spec);
-    EXPECT_TRUE(image.SaveToFile(files.Name("out.bmp"))) << Describe(spec);
+  ParsedBmp RoundTrip(const BmpLayout& layout) {
+    EXPECT_TRUE(image.LoadFromFile(files.Put("in.bmp", BuildBmp(layout)))) << Describe(layout);
+    EXPECT_TRUE(image.SaveToFile(files.Name("out.bmp"))) << Describe(layout);
     ParsedBmp parsed;
-    EXPECT_TRUE(ParseBmp(files.Read("out.bmp"), parsed)) << Describe(spec);
+    EXPECT_TRUE(ParseBmp(files.Read("out.bmp"), parsed)) << Describe(layout);
     return parsed;
   }
 
@@ -71,42 +71,42 @@ class KtvImageFiles : public ::testing::Test {
 };
 
 TEST_F(KtvImageFiles, EightBitFileWithSixteenUsedColoursIsWrittenBackWithThoseSixteen) {
-  const BmpSpec spec = Indexed(8, 16);
-  const ParsedBmp saved = RoundTrip(spec);
+  const BmpLayout layout = Indexed(8, 16);
+  const ParsedBmp saved = RoundTrip(layout);
   EXPECT_EQ(image.BitDepth(), 8);
   ASSERT_TRUE(image.Palette());
   EXPECT_EQ(image.Palette()->palNumEntries, 16);
   EXPECT_EQ(saved.bitCount, 8);
   EXPECT_EQ(saved.colorsUsed, 16u);
-  EXPECT_EQ(saved.table, spec.table);
+  EXPECT_EQ(saved.table, layout.table);
   EXPECT_EQ(saved.offset, 14u + 40 + 16 * 4);
-  EXPECT_EQ(saved.pixels, spec.pixels);
+  EXPECT_EQ(saved.pixels, layout.pixels);
 }
 
 TEST_F(KtvImageFiles, EveryDepthAndHeaderKindComesBackWithTheSamePixelsAndTable) {
-  std::vector<BmpSpec> specs = {Indexed(1, 2), Indexed(1, 1),  Indexed(4, 16), Indexed(4, 5),
+  std::vector<BmpLayout> specs = {Indexed(1, 2), Indexed(1, 1),  Indexed(4, 16), Indexed(4, 5),
                                 Indexed(8, 256), Indexed(8, 3), Deep(24),     Deep(32),
                                 Indexed(1, 2, true), Indexed(4, 16, true), Indexed(8, 256, true), Deep(24, true)};
-  BmpSpec topDown = Indexed(8, 40);
+  BmpLayout topDown = Indexed(8, 40);
   topDown.topDown = true;
   specs.push_back(topDown);
-  for (const BmpSpec& spec : specs) {
-    const ParsedBmp saved = RoundTrip(spec);
-    EXPECT_EQ(image.BitDepth(), spec.bitCount) << Describe(spec);
-    EXPECT_EQ(saved.bitCount, spec.bitCount) << Describe(spec);
-    EXPECT_EQ(saved.table, spec.table) << Describe(spec);
-    const bool full = spec.table.size() == (size_t{1} << spec.bitCount);
-    EXPECT_EQ(saved.colorsUsed, full || spec.table.empty() ? 0 : spec.table.size()) << Describe(spec);
-    EXPECT_EQ(saved.pixels, spec.pixels) << Describe(spec);
-    EXPECT_TRUE(saved.paddingZero) << Describe(spec);
-    EXPECT_EQ(saved.fileSize, files.Read("out.bmp").size()) << Describe(spec);
+  for (const BmpLayout& layout : specs) {
+    const ParsedBmp saved = RoundTrip(layout);
+    EXPECT_EQ(image.BitDepth(), layout.bitCount) << Describe(layout);
+    EXPECT_EQ(saved.bitCount, layout.bitCount) << Describe(layout);
+    EXPECT_EQ(saved.table, layout.table) << Describe(layout);
+    const bool full = layout.table.size() == (size_t{1} << layout.bitCount);
+    EXPECT_EQ(saved.colorsUsed, full || layout.table.empty() ? 0 : layout.table.size()) << Describe(layout);
+    EXPECT_EQ(saved.pixels, layout.pixels) << Describe(layout);
+    EXPECT_TRUE(saved.paddingZero) << Describe(layout);
+    EXPECT_EQ(saved.fileSize, files.Read("out.bmp").size()) << Describe(layout);
   }
 }
 
 TEST_F(KtvImageFiles, OneBitSavingWritesEachPixelAsItsNearestEntry) {
-  BmpSpec spec = Indexed(1, 2);
-  spec.table = {clWhite, clBlack};
-  ASSERT_TRUE(image.LoadFromFile(files.Put("in.bmp", BuildBmp(spec))));
+  BmpLayout layout = Indexed(1, 2);
+  layout.table = {clWhite, clBlack};
+  ASSERT_TRUE(image.LoadFromFile(files.Put("in.bmp", BuildBmp(layout))));
   // A new picture keeps the depth and table of the file.
   const std::vector<TColor> colors = {0x7F7F7F, 0x808080, clRed, clYellow, clNavy, clSilver};
   TBitmap picture;
@@ -115,7 +115,7 @@ TEST_F(KtvImageFiles, OneBitSavingWritesEachPixelAsItsNearestEntry) {
   ASSERT_TRUE(image.SaveToFile(files.Name("out.bmp")));
   ParsedBmp saved;
   ASSERT_TRUE(ParseBmp(files.Read("out.bmp"), saved));
-  EXPECT_EQ(saved.table, spec.table);
+  EXPECT_EQ(saved.table, layout.table);
   EXPECT_EQ(saved.pixels, (std::vector<uint32_t>{1, 0, 1, 0, 1, 0}));
 }
 
@@ -176,7 +176,7 @@ TEST_F(KtvImageRefusals, AnEmptyNameOrAMissingFileChangesNothing) {
 
 // Refused files have another table than the loaded one, so that a table
 // taken from them would show.
-const BmpSpec kRefusedSpec = Indexed(8, 40);
+const BmpLayout kRefusedSpec = Indexed(8, 40);
 
 TEST_F(KtvImageRefusals, TruncatedFilesChangeNothing) {
   const std::string good = BuildBmp(kRefusedSpec);

@@ -43,14 +43,14 @@ class Imageview : public testing::Test {
   testsupport::TempDir dir;
 };
 
-BmpSpec SixteenColours() {
-  BmpSpec spec;
-  spec.width = 30;
-  spec.height = 20;
-  spec.bitCount = 8;
-  for (int i = 0; i < 16; ++i) spec.table.push_back(static_cast<TColor>(i * 0x100F03));
-  for (int i = 0; i < spec.width * spec.height; ++i) spec.pixels.push_back(static_cast<uint32_t>(i % 16));
-  return spec;
+BmpLayout SixteenColours() {
+  BmpLayout layout;
+  layout.width = 30;
+  layout.height = 20;
+  layout.bitCount = 8;
+  for (int i = 0; i < 16; ++i) layout.table.push_back(static_cast<TColor>(i * 0x100F03));
+  for (int i = 0; i < layout.width * layout.height; ++i) layout.pixels.push_back(static_cast<uint32_t>(i % 16));
+  return layout;
 }
 
 TEST_F(Imageview, ShowsThePictureAlignedAndZoomedInAWindowOfTheGivenSize) {
@@ -71,15 +71,15 @@ TEST_F(Imageview, ShowsThePictureAlignedAndZoomedInAWindowOfTheGivenSize) {
 }
 
 TEST_F(Imageview, SaveKeepsTheFilesDepthAndColourTable) {
-  const BmpSpec spec = SixteenColours();
-  const auto r = Run({Put("in.bmp", BuildBmp(spec)), "--save", dir / "copy.bmp"});
+  const BmpLayout layout = SixteenColours();
+  const auto r = Run({Put("in.bmp", BuildBmp(layout)), "--save", dir / "copy.bmp"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("8 bits, 16 colours"), std::string::npos) << r.out;
   const ParsedBmp saved = Saved("copy.bmp");
   EXPECT_EQ(saved.bitCount, 8);
   EXPECT_EQ(saved.colorsUsed, 16u);
-  EXPECT_EQ(saved.table, spec.table);
-  EXPECT_EQ(saved.pixels, spec.pixels);
+  EXPECT_EQ(saved.table, layout.table);
+  EXPECT_EQ(saved.pixels, layout.pixels);
 }
 
 TEST_F(Imageview, GifPicturesComeThroughThePictureRegistry) {

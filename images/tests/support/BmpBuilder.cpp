@@ -73,45 +73,45 @@ bool PaddingIsZero(const std::string& row, int width, int bitCount) {
 
 }  // namespace
 
-std::string BuildBmp(const BmpSpec& spec) {
-  const size_t full = size_t{1} << std::min(spec.bitCount, 16);
-  const size_t entry = spec.core ? 3 : 4;
-  const uint32_t infoSize = spec.core ? 12 : 40;
-  const uint32_t offset = 14 + infoSize + static_cast<uint32_t>(spec.table.size() * entry);
-  const size_t rowBytes = RowBytes(spec.width, spec.bitCount);
-  const uint32_t imageSize = static_cast<uint32_t>(rowBytes * spec.height);
+std::string BuildBmp(const BmpLayout& layout) {
+  const size_t full = size_t{1} << std::min(layout.bitCount, 16);
+  const size_t entry = layout.core ? 3 : 4;
+  const uint32_t infoSize = layout.core ? 12 : 40;
+  const uint32_t offset = 14 + infoSize + static_cast<uint32_t>(layout.table.size() * entry);
+  const size_t rowBytes = RowBytes(layout.width, layout.bitCount);
+  const uint32_t imageSize = static_cast<uint32_t>(rowBytes * layout.height);
 
   std::string out = "BM";
   Put32(out, offset + imageSize);
   Put32(out, 0);
   Put32(out, offset);
   Put32(out, infoSize);
-  if (spec.core) {
-    Put16(out, static_cast<uint32_t>(spec.width));
-    Put16(out, static_cast<uint32_t>(spec.height));
+  if (layout.core) {
+    Put16(out, static_cast<uint32_t>(layout.width));
+    Put16(out, static_cast<uint32_t>(layout.height));
     Put16(out, 1);
-    Put16(out, static_cast<uint32_t>(spec.bitCount));
+    Put16(out, static_cast<uint32_t>(layout.bitCount));
   } else {
-    Put32(out, static_cast<uint32_t>(spec.width));
-    Put32(out, static_cast<uint32_t>(spec.topDown ? -spec.height : spec.height));
+    Put32(out, static_cast<uint32_t>(layout.width));
+    Put32(out, static_cast<uint32_t>(layout.topDown ? -layout.height : layout.height));
     Put16(out, 1);
-    Put16(out, static_cast<uint32_t>(spec.bitCount));
+    Put16(out, static_cast<uint32_t>(layout.bitCount));
     Put32(out, 0);  // no compression
     Put32(out, imageSize);
     Put32(out, 2835);
     Put32(out, 2835);
-    Put32(out, spec.table.size() < full ? static_cast<uint32_t>(spec.table.size()) : 0);
+    Put32(out, layout.table.size() < full ? static_cast<uint32_t>(layout.table.size()) : 0);
     Put32(out, 0);
   }
-  for (TColor color : spec.table) {
+  for (TColor color : layout.table) {
     out.push_back(static_cast<char>(color >> 16 & 0xFF));
     out.push_back(static_cast<char>(color >> 8 & 0xFF));
     out.push_back(static_cast<char>(color & 0xFF));
-    if (!spec.core) out.push_back('\0');
+    if (!layout.core) out.push_back('\0');
   }
-  for (int i = 0; i < spec.height; ++i) {
-    const int y = spec.topDown ? i : spec.height - 1 - i;
-    out += PackRow(spec.pixels.data() + static_cast<size_t>(y) * spec.width, spec.width, spec.bitCount);
+  for (int i = 0; i < layout.height; ++i) {
+    const int y = layout.topDown ? i : layout.height - 1 - i;
+    out += PackRow(layout.pixels.data() + static_cast<size_t>(y) * layout.width, layout.width, layout.bitCount);
   }
   return out;
 }

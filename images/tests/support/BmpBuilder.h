@@ -11,7 +11,7 @@
 
 namespace bmptest {
 
-struct BmpSpec {
+struct BmpLayout {
   int width = 0;
   int height = 0;
   int bitCount = 8;
@@ -23,7 +23,7 @@ struct BmpSpec {
 };
 
 // The whole file.
-std::string BuildBmp(const BmpSpec& spec);
+std::string BuildBmp(const BmpLayout& layout);
 
 // A file taken apart: the headers' fields, the colour table and the rows
 // as they lie (bottom-up files only).
