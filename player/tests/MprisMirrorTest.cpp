@@ -195,7 +195,12 @@ TEST_F(MprisMirrorTest, WithoutANameThePlayingPlayerIsFollowed) {
   StartMpv({"two.wav"}, "");
   const std::string instance = std::string(kMpvName) + ".instance" + std::to_string(peers_.back()->Pid());
   ASSERT_TRUE(WaitForBusName(instance));
-  ASSERT_EQ(Playerctl({"-p", instance.substr(sizeof "org.mpris.MediaPlayer2." - 1), "play"}).exitCode, 0);
+  const std::string second = instance.substr(sizeof "org.mpris.MediaPlayer2." - 1);
+  // The choice is made as the mirror starts, so it starts once the second
+  // mpv has opened its file and plays.
+  ASSERT_TRUE(Until([&] { return Playerctl({"-p", second, "metadata", "title"}).out == "two.wav"; }));
+  ASSERT_EQ(Playerctl({"-p", second, "play"}).exitCode, 0);
+  ASSERT_TRUE(Until([&] { return Playerctl({"-p", second, "status"}).out == "Playing"; }));
   Mirror("");
   EXPECT_TRUE(Playing("two.wav"));
   EXPECT_EQ(mirror_->PeerName(), instance);
