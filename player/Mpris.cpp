@@ -100,7 +100,7 @@ PlayStatus ParsePlaybackStatus(const std::string& name) {
 
 std::string FileUrl(const std::string& windowsPath) {
   if (windowsPath.empty()) return {};
-  return kFileScheme + PercentEncoded(win::detail::ToHostPath(win::AnsiToUtf8(windowsPath)));
+  return kFileScheme + PercentEncoded(win::detail::ToHostPath(windowsPath));
 }
 
 std::string WindowsPathOfUrl(const std::string& url) {
@@ -111,7 +111,7 @@ std::string WindowsPathOfUrl(const std::string& url) {
   if (rest.empty() || rest[0] != '/') return {};
   std::string host;
   if (!PercentDecoded(rest, host) || host.find('\0') != std::string::npos) return {};
-  return win::Utf8ToAnsi(win::detail::ToWindowsPath(host));
+  return win::detail::ToWindowsPath(host);
 }
 
 int64_t NumberOf(const sdbus::Variant& value, int64_t fallback) {

@@ -88,8 +88,9 @@ Scenario::Scenario(Player& player, std::function<void(const std::string&)> out, 
 
 std::string Scenario::WindowsPath(const std::string& name, const std::string& hostFolder) {
   if (name.size() >= 2 && name[1] == ':') return name;
-  const std::string host = name.empty() || name[0] == '/' ? name : hostFolder + "/" + name;
-  return win::Utf8ToAnsi(win::detail::ToWindowsPath(host));
+  // `name` comes from a line already in the Windows code page; the folder is the host's.
+  const std::string hostName = win::AnsiToUtf8(name);
+  return win::detail::ToWindowsPath(hostName.empty() || hostName[0] == '/' ? hostName : hostFolder + "/" + hostName);
 }
 
 bool Scenario::Fail(const std::string& message) {

@@ -160,7 +160,7 @@ class TGIFPicture : public TBitmap {
 };
 
 std::string WindowsName(const std::string& host) {
-  return win::Utf8ToAnsi(win::detail::ToWindowsPath(std::filesystem::absolute(host).string()));
+  return win::detail::ToWindowsPath(std::filesystem::absolute(host).string());
 }
 
 void HandlePendingMessages() {

@@ -22,7 +22,6 @@
 #include "images/Bitmap.h"
 #include "images/Image.h"
 #include "platform/Paths.h"
-#include "platform/Text.h"
 
 namespace {
 
@@ -81,7 +80,7 @@ std::vector<Sample> BuiltSamples() {
   return samples;
 }
 
-std::string WindowsName(const std::string& host) { return win::Utf8ToAnsi(win::detail::ToWindowsPath(host)); }
+std::string WindowsName(const std::string& host) { return win::detail::ToWindowsPath(host); }
 
 std::vector<Sample> FileSamples(int argc, char** argv) {
   std::vector<Sample> samples;

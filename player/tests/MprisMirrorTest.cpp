@@ -112,7 +112,7 @@ TEST_F(MprisMirrorTest, FollowsMpvsTrackLengthPositionAndPause) {
   EXPECT_EQ(player().LyricsLines(), 2);
   Track track;
   ASSERT_EQ(player().GetTrackInfo(0, &track), win::S_OK);
-  EXPECT_EQ(track.fileName, win::Utf8ToAnsi(win::detail::ToWindowsPath(music_ / "one.wav")));
+  EXPECT_EQ(track.fileName, win::detail::ToWindowsPath(music_ / "one.wav"));
 
   // mpv has not played yet, so its null audio output holds nothing back
   // and a seek lands where it was asked to.

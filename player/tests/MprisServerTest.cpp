@@ -23,7 +23,7 @@ constexpr char kName[] = "org.mpris.MediaPlayer2.koru";
 constexpr win::DWORD kAllEvents = 0xFFFFFFFF;
 constexpr int kPatienceMs = 20000;
 
-std::string HostPathOf(const std::string& windowsPath) { return win::detail::ToHostPath(win::AnsiToUtf8(windowsPath)); }
+std::string HostPathOf(const std::string& windowsPath) { return win::detail::ToHostPath(windowsPath); }
 
 double Number(const std::string& text) { return std::atof(text.c_str()); }
 
@@ -156,11 +156,14 @@ TEST_F(MprisServerTest, PlayerctlSetsPositionVolumeLoopAndShuffle) {
 }
 
 TEST_F(MprisServerTest, OpenUriAddsALocalFileAndPlaysItButNothingElse) {
-  WriteTrack("C:\\music\\three.trk", "Three", "Third Artist", 10000);
-  EXPECT_EQ(Koru({"open", "file://" + HostPathOf("C:\\music\\three.trk")}).exitCode, 0);
+  const std::string three = "C:\\music\\" + SJ("三.trk");
+  WriteTrack(three, "Three", "Third Artist", 10000);
+  EXPECT_EQ(Koru({"open", "file://" + HostPathOf(three)}).exitCode, 0);
   EXPECT_EQ(player().Tracks(), 3);
   EXPECT_EQ(player().Track(), 2);
   EXPECT_EQ(player().Status(), kStatusPlaying);
+  // The name travels as the host's UTF-8, percent-encoded, and back.
+  EXPECT_EQ(Koru({"metadata", "xesam:url"}).out, "file://" + HostPathOf("C:\\music") + "/%E4%B8%89.trk");
 
   Koru({"open", "http://example.com/four.mp3"});
   Koru({"open", "file://" + HostPathOf("C:\\music\\missing.trk")});

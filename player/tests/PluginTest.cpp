@@ -10,7 +10,6 @@
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
-#include "platform/Text.h"
 #include "player/PinHost.h"
 #include "player/PluginLoader.h"
 #include "player/tests/Fixture.h"
@@ -24,7 +23,7 @@ Fn Slot(void* object, int index) {
   return reinterpret_cast<Fn>(table[index]);
 }
 
-std::string PluginPath() { return win::Utf8ToAnsi(win::detail::ToWindowsPath(KORU_TEST_PLUGIN)); }
+std::string PluginPath() { return win::detail::ToWindowsPath(KORU_TEST_PLUGIN); }
 
 class KoruPlugins : public ::testing::Test {
  protected:

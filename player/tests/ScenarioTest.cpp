@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "platform/Clock.h"
@@ -83,6 +84,17 @@ TEST_F(KoruScenario, StopsAtTheFirstLineThatFails) {
   EXPECT_FALSE(scenario_->RunLine("add missing.trk"));
   EXPECT_FALSE(scenario_->RunLine("plugin /no/such/library.so"));
   EXPECT_FALSE(scenario_->RunFile(folder_ / "none.scn"));
+}
+
+// A scenario is UTF-8; the files it names beside it keep their Japanese names.
+TEST_F(KoruScenario, NamesBesideTheScenarioMayBeJapanese) {
+  Write("曲.trk", "[Track]\r\nTitle=Kyoku\r\nLength=1500\r\n");
+  ASSERT_TRUE(scenario_->RunFile(Write("s.scn", "add 曲.trk\nsave 曲目.m3u\n")));
+  Track track;
+  ASSERT_EQ(koru_->player().GetTrackInfo(0, &track), win::S_OK);
+  EXPECT_EQ(track.title, "Kyoku");
+  EXPECT_EQ(track.fileName, win::detail::ToWindowsPath(folder_ / "曲.trk"));
+  EXPECT_TRUE(std::filesystem::exists(folder_ / "曲目.m3u"));
 }
 
 TEST_F(KoruScenario, WaitsMoveTheClock) {
