@@ -304,6 +304,36 @@ class Database {
   LONG Read(const std::function<LONG(Transaction&)>& body) { return Run(false, body); }
   LONG Write(const std::function<LONG(Transaction&)>& body) { return Run(true, body); }
 
+  // Every call `changes` makes on this thread joins one transaction; other
+  // threads wait for it to end.
+  LONG AsOne(const std::function<LONG()>& changes) {
+    std::lock_guard guard(lock_);
+    if (asOne_) return changes();  // already inside one
+    if (LONG status = BeginWriting(); status != ERROR_SUCCESS) return status;
+    asOne_ = true;
+    LONG result;
+    try {
+      result = changes();
+    } catch (...) {
+      asOne_ = false;
+      RollBack();
+      throw;
+    }
+    asOne_ = false;
+    if (!db_) return ERROR_REGISTRY_CORRUPT;  // damage found meanwhile closed the database
+    if (result != ERROR_SUCCESS) {
+      RollBack();
+      return result;
+    }
+    try {
+      Exec(db_, "COMMIT");
+    } catch (const SqlError& error) {
+      RollBack();
+      return Failed(error);
+    }
+    return ERROR_SUCCESS;
+  }
+
   void Close() {
     std::lock_guard guard(lock_);
     if (db_ && owner_ == getpid()) sqlite3_close_v2(db_);
@@ -316,6 +346,7 @@ class Database {
   // A body answering anything but ERROR_SUCCESS rolls its transaction back.
   LONG Run(bool write, const std::function<LONG(Transaction&)>& body) {
     std::lock_guard guard(lock_);
+    if (asOne_) return RunInsideOne(body);
     for (int attempt = 0;; ++attempt) {
       if (LONG status = Open(); status != ERROR_SUCCESS) return status;
       try {
@@ -332,6 +363,43 @@ class Database {
         RollBack();
         throw;
       }
+    }
+  }
+
+  LONG BeginWriting() {
+    for (int attempt = 0;; ++attempt) {
+      if (LONG status = Open(); status != ERROR_SUCCESS) return status;
+      try {
+        Exec(db_, "BEGIN IMMEDIATE");
+        return ERROR_SUCCESS;
+      } catch (const SqlError& error) {
+        if ((error.code & 0xFF) == SQLITE_BUSY && attempt < kBusyRetries) continue;
+        return Failed(error);
+      }
+    }
+  }
+
+  // A call inside one transaction of many is a savepoint of it, so that a
+  // call that fails leaves what the calls before it did.
+  LONG RunInsideOne(const std::function<LONG(Transaction&)>& body) {
+    if (!db_) return ERROR_REGISTRY_CORRUPT;
+    auto undo = [this] { sqlite3_exec(db_, "ROLLBACK TO call; RELEASE call", nullptr, nullptr, nullptr); };
+    try {
+      Exec(db_, "SAVEPOINT call");
+      Transaction transaction(db_);
+      const LONG result = body(transaction);
+      if (result == ERROR_SUCCESS) {
+        Exec(db_, "RELEASE call");
+      } else {
+        undo();
+      }
+      return result;
+    } catch (const SqlError& error) {
+      undo();
+      return Failed(error);
+    } catch (...) {
+      undo();
+      throw;
     }
   }
 
@@ -428,8 +496,9 @@ class Database {
     return ERROR_REGISTRY_IO_FAILED;
   }
 
-  std::mutex lock_;
+  std::recursive_mutex lock_;  // a call inside AsOne takes it again
   sqlite3* db_ = nullptr;
+  bool asOne_ = false;
   pid_t owner_ = 0;
   bool damaged_ = false;
   bool reportedFailure_ = false;
@@ -748,6 +817,12 @@ LONG RegFlushKey(HKEY key) {
   return Database::Instance().Read(
       [&](Transaction& t) -> LONG { return t.Exists(ref->id) ? ERROR_SUCCESS : ERROR_KEY_DELETED; });
 }
+
+namespace detail {
+
+LONG AsOneRegistryChange(const std::function<LONG()>& changes) { return Database::Instance().AsOne(changes); }
+
+}  // namespace detail
 
 namespace test {
 

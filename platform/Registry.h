@@ -15,6 +15,8 @@
 // answers ERROR_REGISTRY_CORRUPT, and a message on stderr names the file.
 #pragma once
 
+#include <functional>
+
 #include "platform/Types.h"
 
 namespace win {
@@ -92,6 +94,16 @@ LONG RegQueryInfoKeyA(HKEY key, LPSTR className, LPDWORD classSize, LPDWORD rese
                       LPDWORD maxValueLength, LPDWORD securityDescriptorSize, FILETIME* lastWriteTime);
 // Every change is on disk when its call returns; this only checks the handle.
 LONG RegFlushKey(HKEY key);
+
+namespace detail {
+
+// Makes every registry change `changes` makes on this thread one: all of
+// them land when it answers ERROR_SUCCESS, none when it answers anything
+// else or throws, and no other thread or process sees them halfway. A
+// failed call inside undoes only itself. Answers the failure of the whole.
+LONG AsOneRegistryChange(const std::function<LONG()>& changes);
+
+}  // namespace detail
 
 namespace test {
 

@@ -40,8 +40,9 @@ constexpr const char* kUsage =
     "       binary (hex bytes, e.g. 01,a0,ff)\n"
     "FILE   REGEDIT4 text in UTF-8; - is standard input or output\n"
     "\n"
-    "delete without VALUE removes the key with everything below it. The registry is\n"
-    "the one of the platform prefix ($LOZG_PREFIX).\n";
+    "delete without VALUE removes the key with everything below it. import applies\n"
+    "the whole file or, when any of it is refused, nothing. The registry is the one\n"
+    "of the platform prefix ($LOZG_PREFIX).\n";
 
 struct ToolError {
   int exitCode;
@@ -589,41 +590,47 @@ class RegFileParser {
 
 int Import(const std::string& fileName) {
   std::vector<Operation> operations;
+  const std::string source = fileName == "-" ? "(standard input)" : fileName;
   if (fileName == "-") {
-    operations = RegFileParser(std::cin, "(standard input)").Parse();
+    operations = RegFileParser(std::cin, source).Parse();
   } else {
     std::ifstream in(fileName, std::ios::binary);
     if (!in) Fail(kExitFailed, fileName + ": cannot be read");
-    operations = RegFileParser(in, fileName).Parse();
+    operations = RegFileParser(in, source).Parse();
   }
-  OpenKey current;
-  for (const Operation& op : operations) {
-    const std::string where = fileName + ":" + std::to_string(op.line + 1) + ": " + op.key.display;
-    switch (op.kind) {
-      case Operation::CreateKey: {
-        HKEY key = nullptr;
-        Check(RegCreateKeyExA(op.key.root->key, op.key.subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
-              where);
-        current.Reset(key);
-        break;
+  // The file lands whole or not at all, even if the process is killed halfway.
+  const LONG applied = detail::AsOneRegistryChange([&]() -> LONG {
+    OpenKey current;
+    for (const Operation& op : operations) {
+      const std::string where = source + ":" + std::to_string(op.line + 1) + ": " + op.key.display;
+      switch (op.kind) {
+        case Operation::CreateKey: {
+          HKEY key = nullptr;
+          Check(RegCreateKeyExA(op.key.root->key, op.key.subKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                                nullptr),
+                where);
+          current.Reset(key);
+          break;
+        }
+        case Operation::DeleteTree:
+          current.Reset();
+          if (LONG status = RegDeleteTreeA(op.key.root->key, op.key.subKey.c_str()); status != ERROR_FILE_NOT_FOUND)
+            Check(status, where);
+          break;
+        case Operation::SetValue:
+          Check(RegSetValueExA(current.get(), op.name.c_str(), 0, op.type,
+                               reinterpret_cast<const BYTE*>(op.data.data()), static_cast<DWORD>(op.data.size())),
+                where + " " + ValueDisplay(op.name));
+          break;
+        case Operation::DeleteValue:
+          if (LONG status = RegDeleteValueA(current.get(), op.name.c_str()); status != ERROR_FILE_NOT_FOUND)
+            Check(status, where + " " + ValueDisplay(op.name));
+          break;
       }
-      case Operation::DeleteTree:
-        current.Reset();
-        if (LONG status = RegDeleteTreeA(op.key.root->key, op.key.subKey.c_str()); status != ERROR_FILE_NOT_FOUND)
-          Check(status, where);
-        break;
-      case Operation::SetValue:
-        Check(RegSetValueExA(current.get(), op.name.c_str(), 0, op.type, reinterpret_cast<const BYTE*>(op.data.data()),
-                             static_cast<DWORD>(op.data.size())),
-              where + " " + ValueDisplay(op.name));
-        break;
-      case Operation::DeleteValue:
-        if (LONG status = RegDeleteValueA(current.get(), op.name.c_str()); status != ERROR_FILE_NOT_FOUND)
-          Check(status, where + " " + ValueDisplay(op.name));
-        break;
     }
-  }
+    return ERROR_SUCCESS;
+  });
+  Check(applied, source);
   return 0;
 }
 

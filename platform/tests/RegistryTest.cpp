@@ -8,6 +8,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <stdexcept>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -327,6 +329,50 @@ TEST(Registry, ReadOnlyHandlesAndFailingWritesChangeNothing) {
   EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".wav"));
   RegCloseKey(writable);
   RegCloseKey(readOnly);
+}
+
+TEST(Registry, ManyChangesMadeAsOneLandTogetherOrNotAtAll) {
+  std::future<std::vector<std::string>> reader;
+  const LONG landed = detail::AsOneRegistryChange([&]() -> LONG {
+    HKEY key = Create(HKEY_CURRENT_USER, "One\\Sub");
+    SetString(key, "v", "1");
+    // Another thread waits for the whole; it never sees the change halfway.
+    reader = std::async(std::launch::async, [] {
+      HKEY seen = nullptr;
+      RegOpenKeyExA(HKEY_CURRENT_USER, "One\\Sub", 0, KEY_READ, &seen);
+      std::vector<std::string> names = ValueNames(seen);
+      RegCloseKey(seen);
+      return names;
+    });
+    SetString(key, "w", "2");
+    // A failed call undoes only itself.
+    EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "One"), ERROR_ACCESS_DENIED);
+    RegCloseKey(key);
+    return ERROR_SUCCESS;
+  });
+  EXPECT_EQ(landed, ERROR_SUCCESS);
+  EXPECT_EQ(reader.get(), (std::vector<std::string>{"v", "w"}));
+
+  const LONG refused = detail::AsOneRegistryChange([]() -> LONG {
+    RegCloseKey(Create(HKEY_CURRENT_USER, "Two"));
+    EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "One"), ERROR_SUCCESS);
+    return ERROR_INVALID_DATA;
+  });
+  EXPECT_EQ(refused, ERROR_INVALID_DATA);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Two"));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "One\\Sub"));
+
+  EXPECT_THROW(detail::AsOneRegistryChange([]() -> LONG {
+                 RegCloseKey(Create(HKEY_CURRENT_USER, "Three"));
+                 throw std::runtime_error("the caller gives up");
+               }),
+               std::runtime_error);
+  EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Three"));
+  // The registry goes on as before.
+  RegCloseKey(Create(HKEY_CURRENT_USER, "Four"));
+  EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Four"));
+  EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "One"), ERROR_SUCCESS);
+  EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Four"), ERROR_SUCCESS);
 }
 
 TEST(Registry, ValuesOutliveTheConnectionAndTheProcessThatWroteThem) {

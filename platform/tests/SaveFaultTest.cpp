@@ -102,7 +102,8 @@ TEST_F(SavesUnderFaults, AProfileSaveKilledAtAnyMomentLeavesTheOldOrTheNewFile) 
 }
 
 // The registry side: a counter set in its own change after each report on a
-// pipe, and a deep tree created and deleted in one change each.
+// pipe, a deep tree created and deleted in one change each, and a pair of
+// values set by two calls made one change.
 constexpr char kCounterKey[] = "Software\\KillTest";
 constexpr char kDeepPath[] = "Software\\KillTest\\Tree\\a\\b\\c\\d\\e\\f\\g\\h";
 constexpr int kDeepKeys = 9;  // Tree down to h
@@ -115,6 +116,19 @@ DWORD ReadCounter() {
   RegQueryValueExA(key, "Counter", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
   RegCloseKey(key);
   return value;
+}
+
+// Both values of the pair are set to the same number in one change.
+bool PairMatches() {
+  HKEY key{};
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kCounterKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  DWORD values[2] = {};
+  for (int i = 0; i < 2; ++i) {
+    DWORD size = sizeof values[i];
+    RegQueryValueExA(key, i == 0 ? "PairA" : "PairB", nullptr, nullptr, reinterpret_cast<BYTE*>(&values[i]), &size);
+  }
+  RegCloseKey(key);
+  return values[0] == values[1];
 }
 
 int DeepKeysPresent() {
@@ -160,6 +174,11 @@ TEST(RegistryUnderFaults, AKillKeepsEveryCommittedChangeAndNoHalfChange) {
           RegCreateKeyExA(HKEY_CURRENT_USER, kDeepPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &deep, nullptr);
           RegCloseKey(deep);
           RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\KillTest\\Tree");
+          detail::AsOneRegistryChange([&] {
+            for (const char* name : {"PairA", "PairB"})
+              RegSetValueExA(counter, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+            return ERROR_SUCCESS;
+          });
         }
       },
       [&](int) {
@@ -172,6 +191,7 @@ TEST(RegistryUnderFaults, AKillKeepsEveryCommittedChangeAndNoHalfChange) {
         before = now;
         const int deep = DeepKeysPresent();
         EXPECT_TRUE(deep == 0 || deep == kDeepKeys) << deep << " of the tree's keys";
+        EXPECT_TRUE(PairMatches());
       });
   EXPECT_GT(reported, 0u) << "no change was ever committed before its kill";
   close(pipeEnds[0]);

@@ -124,4 +124,12 @@ TEST_F(Winreg, MistakesGiveClearMessagesAndChangeNothing) {
   EXPECT_EQ(broken.err, "winreg: (standard input):4: dword: takes up to eight hex digits\n");
   EXPECT_EQ(Query(HKEY_CURRENT_USER, "a", "v"), "(no key)");
   EXPECT_EQ(Run({"import", "-"}, "[HKEY_CURRENT_USER\\a]\n").exitCode, 2);
+
+  // A key the registry refuses halfway through the file: nothing before it stays.
+  const std::string tooLong(300, 'x');
+  Result refused =
+      Run({"import", "-"}, "REGEDIT4\n[HKEY_CURRENT_USER\\a]\n\"v\"=\"1\"\n[HKEY_CURRENT_USER\\" + tooLong + "]\n");
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(refused.err, "winreg: (standard input):4: HKEY_CURRENT_USER\\" + tooLong + ": name too long or invalid\n");
+  EXPECT_EQ(Query(HKEY_CURRENT_USER, "a", "v"), "(no key)");
 }
