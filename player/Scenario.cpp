@@ -87,11 +87,13 @@ Scenario::Scenario(Player& player, std::function<void(const std::string&)> out, 
     : player_(player), out_(std::move(out)), manualClock_(manualClock), tickMs_(std::max<win::UINT>(tickMs, 1)) {}
 
 std::string Scenario::WindowsPath(const std::string& name, const std::string& hostFolder) {
-  if (name.size() >= 2 && name[1] == ':') return name;
-  // `name` comes from a line already in the Windows code page; the folder is the host's.
-  const std::string hostName = win::AnsiToUtf8(name);
-  return win::detail::ToWindowsPath(hostName.empty() || hostName[0] == '/' ? hostName : hostFolder + "/" + hostName);
+  if (name.size() >= 2 && name[1] == ':') return win::Utf8ToAnsi(name);
+  return win::detail::ToWindowsPath(name.empty() || name[0] == '/' ? name : hostFolder + "/" + name);
 }
+
+// Lines are read into the Windows code page; names in them go back to the
+// host's UTF-8 to be found beside the scenario.
+std::string Scenario::PathInLine(const std::string& name) const { return WindowsPath(win::AnsiToUtf8(name), folder_); }
 
 bool Scenario::Fail(const std::string& message) {
   out_("error: " + message);
@@ -173,7 +175,7 @@ bool Scenario::Drag(const std::string& rest) {
 
 bool Scenario::Drop(win::POINT at, const std::vector<std::string>& names) {
   std::vector<std::string> paths;
-  for (const std::string& name : names) paths.push_back(WindowsPath(name, folder_));
+  for (const std::string& name : names) paths.push_back(PathInLine(name));
   std::vector<const char*> files;
   for (const std::string& path : paths) files.push_back(path.c_str());
   if (!win::test::DropFiles(at, files.data(), static_cast<int>(files.size())))
@@ -248,17 +250,17 @@ bool Scenario::RunLine(const std::string& text) {
     player_.ShowMenu();
     player_.ShowToolMenu();
   } else if (command == "add" && !rest.empty()) {
-    return check(player_.AddFile(WindowsPath(rest, folder_)));
+    return check(player_.AddFile(PathInLine(rest)));
   } else if (command == "load" && !rest.empty()) {
-    return check(player_.LoadPlayList(WindowsPath(rest, folder_)));
+    return check(player_.LoadPlayList(PathInLine(rest)));
   } else if (command == "save" && !rest.empty()) {
-    return check(player_.SavePlayList(WindowsPath(rest, folder_)));
+    return check(player_.SavePlayList(PathInLine(rest)));
   } else if (command == "new") {
     player_.NewPlayList();
   } else if (command == "design" && !rest.empty()) {
-    player_.SetDesign(WindowsPath(rest, folder_));
+    player_.SetDesign(PathInLine(rest));
   } else if (command == "plugin" && !rest.empty()) {
-    const std::string path = WindowsPath(rest, folder_);
+    const std::string path = PathInLine(rest);
     if (!player_.Plugins().Load(path)) return Fail(FormatC("cannot load %s (error %d)", {path, win::GetLastError()}));
   } else if (command == "end-plugins") {
     player_.Plugins().EndAll();

@@ -55,13 +55,15 @@ class Scenario {
   // Where relative snapshot names go; the scenario file's folder when empty.
   void SetSnapshotFolder(const std::string& hostFolder) { snapshotFolder_ = hostFolder; }
 
-  // The Windows path of a name as scenario files and the command line give them.
+  // The Windows path of a file name as the command line gives it (UTF-8):
+  // a Windows path ("C:\\...") as it is, a host path relative to `hostFolder`.
   static std::string WindowsPath(const std::string& name, const std::string& hostFolder);
 
  private:
   bool Fail(const std::string& message);
   bool Drag(const std::string& rest);
   bool Drop(win::POINT at, const std::vector<std::string>& names);
+  std::string PathInLine(const std::string& name) const;
 
   Player& player_;
   std::function<void(const std::string&)> out_;

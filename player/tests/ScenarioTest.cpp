@@ -142,6 +142,16 @@ TEST(KoruProgram, RunsTheDemoAndPrintsWhatHappens) {
   }
 }
 
+TEST(KoruProgram, TakesJapaneseFileNamesFromTheCommandLine) {
+  testsupport::TempDir dir;
+  std::ofstream(dir / "曲.trk") << "[Track]\r\nTitle=Kyoku\r\nLength=1500\r\n";
+  std::ofstream(dir / "print.scn") << "print\n";
+  const testsupport::ProgramResult run = testsupport::RunProgram(
+      KORU_PROGRAM, {"--manual-clock", "--fresh", dir / "曲.trk", "--scenario", dir / "print.scn"}, dir.path());
+  EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("track: 1 of 1: Kyoku"), std::string::npos) << run.out;
+}
+
 TEST(KoruProgram, HelpPrintsTheWholeUsageAndSucceeds) {
   testsupport::TempDir dir;
   const testsupport::ProgramResult help = testsupport::RunProgram(KORU_PROGRAM, {"--help"}, dir.path());
