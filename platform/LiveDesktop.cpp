@@ -118,6 +118,7 @@ class Display {
   void Create(const Shown& shown);
   void Upload(const Shown& shown, Mirror& mirror);
   void Restack(const std::vector<Shown>& shown);
+  void FollowActivation(HWND foreground);
   void ApplyShape(const Mirror& mirror);
   void Destroy(HWND hwnd);
 
@@ -143,6 +144,7 @@ class Display {
   // The display thread's own state.
   std::map<uint32_t, Mirror> mirrors_;  // by handle id
   std::vector<HWND> stacking_;          // as last applied, the topmost first
+  HWND foreground_ = nullptr;           // the platform's, as last given the X focus
   // The X windows by handle id, for other threads.
   mutable std::mutex xwindowsLock_;
   std::map<uint32_t, unsigned long> xwindows_;
@@ -223,6 +225,7 @@ std::vector<Shown> Display::ReadPlatform() {
 void Display::Sync() {
   const uint64_t asked = flushesAsked_.load();
   syncRequested_ = false;
+  const HWND foreground = GetForegroundWindow();
   const std::vector<Shown> shown = ReadPlatform();
   std::vector<HWND> gone;
   for (auto& [id, mirror] : mirrors_) {
@@ -232,6 +235,7 @@ void Display::Sync() {
   for (HWND hwnd : gone) Destroy(hwnd);
   for (const Shown& s : shown) Place(s);
   Restack(shown);
+  FollowActivation(foreground);
   if (::Display* display = XDisplay(anchor_)) {
     // What the changes uncovered is drawn again before the display counts
     // as caught up.
@@ -246,6 +250,17 @@ void Display::Sync() {
     flushesDone_ = asked;
     SetEvent(flushed_);
   }
+}
+
+// A window the platform activates takes the X focus, so that the keys a
+// person types go where the program expects them; a click on an X window
+// comes back the other way as its activation.
+void Display::FollowActivation(HWND foreground) {
+  if (foreground == foreground_) return;
+  auto it = mirrors_.find(HandleId(foreground));
+  if (it == mirrors_.end()) return;  // not shown yet: taken up once it is
+  foreground_ = foreground;
+  SDL_SetWindowInputFocus(it->second.window);
 }
 
 void Display::Create(const Shown& s) {

@@ -138,6 +138,15 @@ XRect WindowPlace(unsigned long window) {
   return XRect{x, y, x + attributes.width, y + attributes.height};
 }
 
+unsigned long FocusedXWindow() {
+  DisplayPtr display = Open();
+  if (!display) return 0;
+  Window focus = 0;
+  int revertTo = 0;
+  XGetInputFocus(display.get(), &focus, &revertTo);
+  return focus == PointerRoot ? 0 : focus;
+}
+
 namespace {
 
 // One party of a drag on its own connection: the source window, and the

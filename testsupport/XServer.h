@@ -49,6 +49,9 @@ std::vector<XRect> WindowShape(unsigned long window);
 // The window's place and size on the screen: left, top, right, bottom.
 XRect WindowPlace(unsigned long window);
 
+// The window that has the X input focus (0 for none).
+unsigned long FocusedXWindow();
+
 // Drags files onto an X window and drops them there, as a file manager does
 // (the XDND protocol, offering the host paths as a text/uri-list), with the
 // pointer at the root point given; true once the window reports the drop

@@ -397,6 +397,21 @@ TEST_F(LiveDesktop, KeysArriveWithTheirVirtualKeyCodes) {
   EXPECT_EQ(keys, (std::vector<WPARAM>{VK_SHIFT, 'A', VK_F1 + 4, VK_LEFT}));
 }
 
+TEST_F(LiveDesktop, TheWindowThePlatformActivatesTakesTheXFocus) {
+  HWND first = Make({40, 40, 200, 140}, kBlue);
+  HWND second = Make({240, 40, 400, 140}, kRed);
+  for (HWND hwnd : {first, second, first}) {
+    ASSERT_TRUE(SetForegroundWindow(hwnd));
+    live::test::Flush();
+    EXPECT_EQ(testsupport::FocusedXWindow(), live::test::XWindowOf(hwnd));
+  }
+  // A click on the other X window activates it on the platform in turn.
+  ASSERT_TRUE(testsupport::Xdotool({"mousemove", "--sync", "300", "90", "click", "1"}));
+  EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == second; }));
+  live::test::Flush();
+  EXPECT_EQ(testsupport::FocusedXWindow(), live::test::XWindowOf(second));
+}
+
 TEST_F(LiveDesktop, TheWheelTurnsTheFocusWindowsWheel) {
   HWND hwnd = Make({100, 100, 300, 200}, kBlue);
   SetFocus(hwnd);
