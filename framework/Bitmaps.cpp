@@ -17,6 +17,8 @@
 using win::BYTE;
 using win::COLORREF;
 
+using namespace bitmapfile;
+
 namespace {
 
 constexpr int kMaxSide = 32767;  // the platform's largest bitmap side
@@ -106,16 +108,6 @@ std::vector<COLORREF> DefaultColors(int bitCount) {
 
 [[noreturn]] void InvalidBitmap() { throw EInvalidGraphic(SInvalidBitmap); }
 
-uint32_t Le16(const BYTE* p) { return p[0] | (p[1] << 8); }
-uint32_t Le32(const BYTE* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
-void Put16(BYTE* p, uint32_t v) {
-  p[0] = static_cast<BYTE>(v);
-  p[1] = static_cast<BYTE>(v >> 8);
-}
-void Put32(BYTE* p, uint32_t v) {
-  Put16(p, v);
-  Put16(p + 2, v >> 16);
-}
 
 // Exactly `count` bytes, or the file is not valid.
 void ReadExactly(TStream* stream, void* buffer, int64_t count) {

@@ -3,6 +3,7 @@
 // a colour, and the bitmap file format.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -115,3 +116,19 @@ class TBitmap : public TGraphic {
   TColor transparentColor_ = clDefault;
   std::unique_ptr<TBitmapCanvas> canvas_;
 };
+
+// The little-endian fields of bitmap files.
+namespace bitmapfile {
+inline uint32_t Le16(const win::BYTE* p) { return p[0] | (p[1] << 8); }
+inline uint32_t Le32(const win::BYTE* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+inline void Put16(win::BYTE* p, uint32_t v) {
+  p[0] = static_cast<win::BYTE>(v);
+  p[1] = static_cast<win::BYTE>(v >> 8);
+}
+inline void Put32(win::BYTE* p, uint32_t v) {
+  Put16(p, v);
+  Put16(p + 2, v >> 16);
+}
+}  // namespace bitmapfile

@@ -10,6 +10,8 @@
 
 using win::BYTE;
 
+using namespace bitmapfile;
+
 namespace {
 
 constexpr int kFileHeaderSize = 14;
@@ -20,16 +22,6 @@ bool ValidDepth(int bitCount) {
   return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 24 || bitCount == 32;
 }
 
-uint32_t Le16(const BYTE* p) { return p[0] | (p[1] << 8); }
-uint32_t Le32(const BYTE* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
-void Put16(BYTE* p, uint32_t v) {
-  p[0] = static_cast<BYTE>(v);
-  p[1] = static_cast<BYTE>(v >> 8);
-}
-void Put32(BYTE* p, uint32_t v) {
-  Put16(p, v);
-  Put16(p + 2, v >> 16);
-}
 
 // Puts the stream back where it was when the reader is done with it.
 class PositionKeeper {
