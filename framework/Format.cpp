@@ -636,9 +636,10 @@ Decimal RoundForPicture(const Picture& p, double magnitude) {
   return ToDecimal(magnitude, kSignificantDigits, p.fracMax);
 }
 
-}  // namespace
-
-std::string Format(std::string_view Fmt, std::initializer_list<TVarRec> Args) {
+// Copies the format's text, "%%" as "%", and each item (its text after the
+// "%" read by `item`, which moves `i` past it).
+template <class TextOfItem>
+std::string Expand(std::string_view Fmt, std::initializer_list<TVarRec> Args, TextOfItem item) {
   Arguments args(Fmt, Args);
   std::string out;
   for (size_t i = 0; i < Fmt.size();) {
@@ -649,28 +650,23 @@ std::string Format(std::string_view Fmt, std::initializer_list<TVarRec> Args) {
       i += 2;
     } else {
       ++i;
-      const Item item = ParseItem(Fmt, i, args);
-      out += Pad(ItemText(item, args), item.width, item.left);
+      out += item(i, args);
     }
   }
   return out;
 }
 
+}  // namespace
+
+std::string Format(std::string_view Fmt, std::initializer_list<TVarRec> Args) {
+  return Expand(Fmt, Args, [&](size_t& i, Arguments& args) {
+    const Item item = ParseItem(Fmt, i, args);
+    return Pad(ItemText(item, args), item.width, item.left);
+  });
+}
+
 std::string FormatC(std::string_view Fmt, std::initializer_list<TVarRec> Args) {
-  Arguments args(Fmt, Args);
-  std::string out;
-  for (size_t i = 0; i < Fmt.size();) {
-    if (Fmt[i] != '%') {
-      CopyChar(Fmt, i, out);
-    } else if (i + 1 < Fmt.size() && Fmt[i + 1] == '%') {
-      out += '%';
-      i += 2;
-    } else {
-      ++i;
-      out += CItemText(ParseCItem(Fmt, i, args), args);
-    }
-  }
-  return out;
+  return Expand(Fmt, Args, [&](size_t& i, Arguments& args) { return CItemText(ParseCItem(Fmt, i, args), args); });
 }
 
 std::string FloatToStr(double Value) {
