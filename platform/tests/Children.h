@@ -4,6 +4,8 @@
 #pragma once
 
 #include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
@@ -59,6 +61,22 @@ inline std::unique_ptr<Child> Start(std::string commandLine, const char* applica
 // Starts the helper program with the given arguments.
 inline std::unique_ptr<Child> StartHelper(const std::string& arguments) {
   return Start("\"" + win::detail::ToWindowsPath(HelperHostPath()) + "\" " + arguments);
+}
+
+// A forked copy of the test running `body`; it leaves through _exit so that
+// nothing of the test framework runs twice. A child that uses the registry
+// must be forked before this process opens it.
+template <class F>
+pid_t Fork(F body) {
+  pid_t pid = fork();
+  if (pid == 0) _exit(body());
+  return pid;
+}
+
+inline int ExitCodeOf(pid_t pid) {
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace children

@@ -17,9 +17,12 @@
 #include "platform/Errors.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
+#include "platform/tests/Children.h"
 #include "testsupport/TempDir.h"
 
 using namespace win;
+using children::ExitCodeOf;
+using children::Fork;
 
 namespace {
 
@@ -46,21 +49,6 @@ class ProfileFile : public testing::Test {
   static constexpr const char* kFile = "T:\\set.ini";
   testsupport::TempDir dir;
 };
-
-// Child processes leave through _exit so that nothing of the test framework
-// runs twice.
-template <class F>
-pid_t Fork(F body) {
-  pid_t pid = fork();
-  if (pid == 0) _exit(body());
-  return pid;
-}
-
-int ExitCodeOf(pid_t pid) {
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 }  // namespace
 

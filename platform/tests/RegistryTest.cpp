@@ -18,8 +18,11 @@
 #include "platform/Errors.h"
 #include "platform/Prefix.h"
 #include "platform/Text.h"
+#include "platform/tests/Children.h"
 
 using namespace win;
+using children::ExitCodeOf;
+using children::Fork;
 
 namespace {
 
@@ -94,21 +97,6 @@ std::string FileBytes(const std::string& path) {
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
-}
-
-// Child processes leave through _exit so that nothing of the test framework
-// runs twice. They must be started before this process opens the registry.
-template <class F>
-pid_t Fork(F body) {
-  pid_t pid = fork();
-  if (pid == 0) _exit(body());
-  return pid;
-}
-
-int ExitCodeOf(pid_t pid) {
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace
