@@ -659,13 +659,16 @@ TListColumn* TListColumns::Items(int Index) const {
 // ---- TListItem and TListItems --------------------------------------------------------
 
 void TListItem::SetCaption(const std::string& Value) {
+  const std::string old = std::move(caption_);
   caption_ = Value;
+  owner_->CellChanged(0, &old, caption_);
   owner_->ItemChanged(true);
 }
 
 void TListItem::AddSubItem(const std::string& Value) {
   subItems_.push_back(Value);
-  owner_->Changed();
+  owner_->CellChanged(static_cast<int>(subItems_.size()), nullptr, Value);
+  owner_->RowsChanged();
 }
 
 void TListItem::SetData(intptr_t Value) {
@@ -686,7 +689,8 @@ int TListItem::Index() const { return owner_->Items()->IndexOf(this); }
 
 TListItem* TListItems::Add() {
   items_.push_back(std::make_unique<TListItem>(owner_));
-  owner_->Changed();
+  owner_->CellChanged(0, nullptr, items_.back()->Caption());
+  owner_->RowsChanged();
   return items_.back().get();
 }
 
@@ -759,8 +763,26 @@ void TCustomListView::SetSortType(TSortType Value) {
 void TCustomListView::Changed() {
   if (items_->Updating()) return;
   for (int i = 0; i < columns_->Count(); ++i) columns_->Items(i)->measured_ = -1;
+  RowsChanged();
+}
+
+void TCustomListView::RowsChanged() {
+  if (items_->Updating()) return;
   SetTopIndex(topIndex_);
   Invalidate();
+}
+
+// Items added one by one would otherwise have every cell measured again for
+// each of them.
+void TCustomListView::CellChanged(int Column, const std::string* Old, const std::string& Text) {
+  if (Column >= columns_->Count()) return;
+  TListColumn* column = columns_->Items(Column);
+  if (column->measured_ < 0) return;
+  const int width = CellWidth(Text);
+  if (Old && width < column->measured_ && CellWidth(*Old) >= column->measured_)
+    column->measured_ = -1;
+  else
+    column->measured_ = std::max(column->measured_, width);
 }
 
 void TCustomListView::SelectionChanged() {
@@ -770,7 +792,7 @@ void TCustomListView::SelectionChanged() {
 void TCustomListView::ItemChanged(bool CaptionChanged) {
   const bool sorts = sortType_ == stBoth || (CaptionChanged ? sortType_ == stText : sortType_ == stData);
   if (!sorts) {
-    Changed();
+    RowsChanged();
   } else if (items_->Updating()) {
     sortPending_ = true;
   } else {
@@ -815,7 +837,7 @@ void TCustomListView::CustomSort(const TLVCompare& Compare) {
   std::stable_sort(items_->items_.begin(), items_->items_.end(),
                    [&](const auto& a, const auto& b) { return Compare(a.get(), b.get()) < 0; });
   anchor_ = -1;
-  Changed();
+  RowsChanged();
 }
 
 TListItem* TCustomListView::Selected() const {

@@ -439,6 +439,13 @@ class TCustomListView : public TCustomControl {
 
   // Something shown changed: the sized columns are measured again.
   void Changed();
+  // The rows changed but none of their cells did (their number, their
+  // order): the sized columns keep their widths.
+  void RowsChanged();
+  // A cell of the column now holds Text where it held Old (none for a new
+  // cell): a sized column widens to it at once, and is measured again only
+  // when its widest cell may have narrowed.
+  void CellChanged(int Column, const std::string* Old, const std::string& Text);
   // Only the selection or the focus changed.
   void SelectionChanged();
   // A caption or data value changed: sorted again when SortType asks.

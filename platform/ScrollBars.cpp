@@ -472,7 +472,7 @@ int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw) {
     return 0;
   }
   int pos = 0;
-  bool canScroll = false, shown = false;
+  bool canScroll = false, shown = false, changed = false;
   {
     std::lock_guard lock(detail::KernelMutex());
     const detail::Window* w = detail::LiveWindowLocked(hwnd);
@@ -481,6 +481,7 @@ int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw) {
       return 0;
     }
     detail::BarState& s = detail::StateLocked(hwnd, bar);
+    const detail::BarState before = s;
     if (setsRange) {
       s.min = info->nMin;
       s.max = info->nMax;
@@ -490,6 +491,7 @@ int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw) {
     if (info->fMask & SIF_POS) s.pos = info->nPos;
     s.pos = std::clamp(s.pos, s.min, std::max(s.min, detail::LastPos(s)));
     pos = s.pos;
+    changed = s.min != before.min || s.max != before.max || s.page != before.page || s.pos != before.pos;
     canScroll = detail::CanScroll(s);
     shown = detail::HasBarLocked(*w, bar);
   }
@@ -501,7 +503,7 @@ int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw) {
       return pos;
     }
   }
-  if (redraw && shown) detail::RedrawBars(hwnd);
+  if (redraw && shown && changed) detail::RedrawBars(hwnd);
   return pos;
 }
 

@@ -75,7 +75,8 @@ using LPCSCROLLINFO = const SCROLLINFO*;
 // position. A new range or page shows the bar when there is something to
 // scroll and hides it when there is not, unless SIF_DISABLENOSCROLL keeps it
 // shown, disabled. Works on a window without the bar: that is how it gets
-// one. 0 with ERROR_INVALID_PARAMETER for a bad cbSize or a max below min.
+// one. The bar is drawn again only when something of it changed. 0 with
+// ERROR_INVALID_PARAMETER for a bad cbSize or a max below min.
 int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw);
 // Reads what fMask names, whether the bar shows or not.
 BOOL GetScrollInfo(HWND hwnd, int bar, LPSCROLLINFO info);

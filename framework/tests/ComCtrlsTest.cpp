@@ -267,6 +267,18 @@ TEST_F(ComCtrlsTest, SizedColumnsFitTheirHeaderAndCells) {
   AddItem("a much longer caption than the header", 0, {"2"});
   EXPECT_GT(name->DisplayWidth(), narrow);  // follows the cells
   EXPECT_EQ(size->DisplayWidth(), headerWide);
+  TListItem* longest = list->Items()->Item(1);
+  const int wide = name->DisplayWidth();
+  longest->SetCaption("an even longer caption than the longest one so far");
+  EXPECT_GT(name->DisplayWidth(), wide);
+  longest->SetCaption("y");  // the widest cell narrowed
+  EXPECT_EQ(name->DisplayWidth(), narrow);
+  AddItem("z", 0, {"a sub-item wider than the long size header"});
+  EXPECT_GT(size->DisplayWidth(), headerWide);
+  list->Items()->Item(2)->SetCaption("a");
+  EXPECT_GT(size->DisplayWidth(), headerWide);
+  list->Items()->Clear();
+  EXPECT_EQ(size->DisplayWidth(), headerWide);
   name->SetWidth(40);
   EXPECT_EQ(name->DisplayWidth(), 40);
   size->SetWidth(ColumnTextWidth);
