@@ -1107,9 +1107,13 @@ void TCustomListView::Dispatch(TMessage& Message) {
       break;
     // The rows and columns that fit changed.
     case win::WM_SIZE:
-    case CM_FONTCHANGED:
       TCustomControl::Dispatch(Message);
       ScrollTo(topIndex_, leftOffset_);
+      break;
+    // The rows and the sized columns change size.
+    case CM_FONTCHANGED:
+      TCustomControl::Dispatch(Message);
+      Changed();
       break;
     case win::WM_SETFOCUS:
     case win::WM_KILLFOCUS:

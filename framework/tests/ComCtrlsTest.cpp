@@ -511,6 +511,9 @@ TEST_F(ComCtrlsTest, TheListsBarsFollowItsItemsAndColumnsAndScrollItBothWays) {
   EXPECT_EQ(list->LeftOffset(), 0);
   EXPECT_EQ(Bar(list, win::SB_HORZ), Numbers{});
   EXPECT_EQ(Bar(list, win::SB_VERT), (Numbers{0, visible, visible, 1}));
+  list->Font()->SetSize(list->Font()->Size() * 2);  // taller rows: a smaller page
+  EXPECT_LT(list->VisibleRowCount(), visible);
+  EXPECT_EQ(Bar(list, win::SB_VERT), (Numbers{0, visible, list->VisibleRowCount(), 1}));
   list->Items()->Clear();
   EXPECT_EQ(Bar(list, win::SB_VERT), Numbers{});
   EXPECT_EQ(list->TopIndex(), 0);
