@@ -84,7 +84,9 @@ int TrackLength(int bar, const ScrollBarLayout& layout) {
 constexpr int kMinThumbLength = 8;
 
 // The last position: the page, when there is one, ends at max.
-int LastPos(const BarState& s) { return s.page > 1 ? static_cast<int>(s.max - (s.page - 1)) : s.max; }
+int LastPos(const BarState& s) {
+  return s.page > 1 ? static_cast<int>(static_cast<int64_t>(s.max) - (s.page - 1)) : s.max;
+}
 bool CanScroll(const BarState& s) { return LastPos(s) > s.min; }
 
 int ThumbLength(int trackLength, const BarState& s) {
