@@ -1,6 +1,7 @@
 #include "framework/ComCtrls.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "framework/Consts.h"
 #include "framework/Exceptions.h"
@@ -9,8 +10,8 @@
 #include "platform/DeviceContext.h"
 #include "platform/FrameControl.h"
 #include "platform/Gdi.h"
-#include "platform/Regions.h"
 #include "platform/Input.h"
+#include "platform/ScrollBars.h"
 #include "platform/TextDrawing.h"
 #include "platform/TextLayout.h"
 
@@ -24,7 +25,8 @@ constexpr int kCellMargin = 6;
 constexpr int kButtonSize = 9;
 // Rows the wheel moves by one notch.
 constexpr int kWheelRows = 3;
-constexpr int kWheelDelta = 120;
+// Pixels the list's columns move by a press on an arrow of the horizontal bar.
+constexpr int kScrollLinePixels = 16;
 
 template <class Vector>
 void CheckIndex(const Vector& items, int index) {
@@ -49,7 +51,35 @@ win::UINT AlignmentFlag(TAlignment alignment) {
 // The number of rows a wheel message asks to scroll, upwards negative.
 int WheelRows(const TMessage& message) {
   const auto delta = static_cast<short>(win::HIWORD(static_cast<win::DWORD_PTR>(message.WParam)));
-  return -delta * kWheelRows / kWheelDelta;
+  return -delta * kWheelRows / win::WHEEL_DELTA;
+}
+
+// Count rows (or pixels) of which a page shows: the bar shows only while
+// they do not all fit.
+void SetScrollBar(win::HWND handle, int bar, int count, int page, int position) {
+  win::SCROLLINFO info{sizeof(win::SCROLLINFO), win::SIF_RANGE | win::SIF_PAGE | win::SIF_POS,
+                       0, std::max(0, count - 1), static_cast<win::UINT>(std::max(0, page)), position, 0};
+  win::SetScrollInfo(handle, bar, &info, win::TRUE);
+}
+
+// Where a WM_VSCROLL or WM_HSCROLL asks the position to go, by lines and pages.
+int ScrollTarget(const TMessage& message, win::HWND handle, int bar, int position, int line, int page) {
+  switch (win::LOWORD(static_cast<win::DWORD_PTR>(message.WParam))) {
+    case win::SB_LINEUP: return position - line;
+    case win::SB_LINEDOWN: return position + line;
+    case win::SB_PAGEUP: return position - page;
+    case win::SB_PAGEDOWN: return position + page;
+    case win::SB_THUMBTRACK:
+    case win::SB_THUMBPOSITION: {
+      // The message's 16 bits would cut a long list short.
+      win::SCROLLINFO info{sizeof(win::SCROLLINFO), win::SIF_TRACKPOS, 0, 0, 0, 0, 0};
+      win::GetScrollInfo(handle, bar, &info);
+      return info.nTrackPos;
+    }
+    case win::SB_TOP: return 0;
+    case win::SB_BOTTOM: return std::numeric_limits<int>::max();
+    default: return position;
+  }
 }
 
 }  // namespace
@@ -360,23 +390,32 @@ int TCustomTreeView::RowHeight() {
   return std::max(measurer_.Height(Font()) + kTextMargin, kButtonSize + 4);
 }
 
-// The client area inside the sunken border.
-TRect TCustomTreeView::Inner() {
-  TRect rect = ClientRect();
-  return Rect(rect.left + 2, rect.top + 2, rect.right - 2, rect.bottom - 2);
+// The sunken border lies outside the client area, around the scroll bar too.
+void TCustomTreeView::CreateParams(TCreateParams& Params) {
+  TCustomControl::CreateParams(Params);
+  Params.ExStyle |= win::WS_EX_CLIENTEDGE;
 }
 
-int TCustomTreeView::VisibleRowCount() {
-  const TRect inner = Inner();
-  return std::max(0, (inner.bottom - inner.top) / RowHeight());
+void TCustomTreeView::CreateWnd() {
+  TCustomControl::CreateWnd();
+  SetTopIndex(topIndex_);
 }
+
+int TCustomTreeView::VisibleRowCount() { return std::max(0, ClientHeight() / RowHeight()); }
 
 void TCustomTreeView::SetTopIndex(int Value) {
   const int rows = static_cast<int>(Rows().size());
   const int top = Clamp(Value, 0, std::max(0, rows - std::max(1, VisibleRowCount())));
-  if (top == topIndex_) return;
-  topIndex_ = top;
-  Invalidate();
+  if (top != topIndex_) {
+    topIndex_ = top;
+    Invalidate();
+  }
+  UpdateScrollBar(rows);
+}
+
+void TCustomTreeView::UpdateScrollBar(int RowCount) {
+  if (HandleAllocated() && !items_->Updating())
+    SetScrollBar(Handle(), win::SB_VERT, RowCount, VisibleRowCount(), topIndex_);
 }
 
 void TCustomTreeView::MakeVisible(TTreeNode* Node) {
@@ -394,21 +433,21 @@ void TCustomTreeView::MakeVisible(TTreeNode* Node) {
 }
 
 TTreeNode* TCustomTreeView::GetNodeAt(int X, int Y) {
-  const TRect inner = Inner();
-  if (X < inner.left || X >= inner.right || Y < inner.top || Y >= inner.bottom) return nullptr;
-  const int row = topIndex_ + (Y - inner.top) / RowHeight();
+  const TRect client = ClientRect();
+  if (X < 0 || X >= client.right || Y < 0 || Y >= client.bottom) return nullptr;
+  const int row = topIndex_ + Y / RowHeight();
   const std::vector<TTreeNode*> rows = Rows();
   return row < static_cast<int>(rows.size()) ? rows[row] : nullptr;
 }
 
 int TCustomTreeView::ButtonCentre(TTreeNode* Node) const {
   const int column = Node->Level() + (showRoot_ ? 1 : 0);
-  return 2 + column * indent_ - indent_ / 2 - 1;
+  return column * indent_ - indent_ / 2 - 1;
 }
 
 int TCustomTreeView::TextLeft(TTreeNode* Node) const {
   const int column = Node->Level() + (showRoot_ ? 1 : 0);
-  return 2 + column * indent_ + kTextMargin;
+  return column * indent_ + kTextMargin;
 }
 
 void TCustomTreeView::DottedLine(int X1, int Y1, int X2, int Y2) {
@@ -425,20 +464,20 @@ void TCustomTreeView::PaintLines(TTreeNode* Node, int Y, int Height) {
   const int centre = ButtonCentre(Node);
   const bool first = Node->Index() == 0 && !Node->parent_->parent_;
   const bool last = !Node->GetNextSibling();
-  if (centre >= 2 || Node->Level() > 0) {
+  if (centre >= 0 || Node->Level() > 0) {
     DottedLine(centre, first ? middle : Y, centre, last ? middle : Y + Height - 1);
     DottedLine(centre, middle, centre + indent_ / 2, middle);
   }
   for (TTreeNode* ancestor = Node->parent_; ancestor && ancestor->parent_; ancestor = ancestor->parent_) {
     if (!ancestor->GetNextSibling()) continue;
     const int x = ButtonCentre(ancestor);
-    if (x >= 2) DottedLine(x, Y, x, Y + Height - 1);
+    if (x >= 0) DottedLine(x, Y, x, Y + Height - 1);
   }
 }
 
 void TCustomTreeView::PaintButton(TTreeNode* Node, int Y, int Height) {
   const int centre = ButtonCentre(Node);
-  if (centre < 2) return;
+  if (centre < 0) return;
   const int half = kButtonSize / 2;
   const int middle = Y + Height / 2;
   TCanvas* canvas = Canvas();
@@ -473,19 +512,13 @@ void TCustomTreeView::PaintRow(TTreeNode* Node, int Y, int Height) {
 void TCustomTreeView::Paint() {
   TCanvas* canvas = Canvas();
   canvas->SetFont(Font());
-  TRect client = ClientRect();
+  const TRect client = ClientRect();
   canvas->Brush()->SetColor(Color());
   canvas->FillRect(client);
-  win::DrawEdge(canvas->Handle(), &client, win::EDGE_SUNKEN, win::BF_RECT);
-  const TRect inner = Inner();
-  const win::HRGN clip = win::CreateRectRgn(inner.left, inner.top, inner.right, inner.bottom);
-  win::SelectClipRgn(canvas->Handle(), clip);
   const int height = RowHeight();
   const std::vector<TTreeNode*> rows = Rows();
-  for (int row = topIndex_, y = inner.top; row < static_cast<int>(rows.size()) && y < inner.bottom; ++row, y += height)
+  for (int row = topIndex_, y = 0; row < static_cast<int>(rows.size()) && y < client.bottom; ++row, y += height)
     PaintRow(rows[row], y, height);
-  win::SelectClipRgn(canvas->Handle(), nullptr);
-  win::DeleteObject(clip);
 }
 
 void TCustomTreeView::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -555,6 +588,15 @@ void TCustomTreeView::KeyDown(win::WORD& Key, TShiftState Shift) {
 void TCustomTreeView::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case win::WM_MOUSEWHEEL: SetTopIndex(topIndex_ + WheelRows(Message)); break;
+    case win::WM_VSCROLL:
+      SetTopIndex(ScrollTarget(Message, Handle(), win::SB_VERT, topIndex_, 1, std::max(1, VisibleRowCount())));
+      break;
+    // The rows that fit changed.
+    case win::WM_SIZE:
+    case CM_FONTCHANGED:
+      TCustomControl::Dispatch(Message);
+      SetTopIndex(topIndex_);
+      break;
     case win::WM_SETFOCUS:
     case win::WM_KILLFOCUS:
       TCustomControl::Dispatch(Message);
@@ -617,13 +659,16 @@ TListColumn* TListColumns::Items(int Index) const {
 // ---- TListItem and TListItems --------------------------------------------------------
 
 void TListItem::SetCaption(const std::string& Value) {
+  const std::string old = std::move(caption_);
   caption_ = Value;
+  owner_->CellChanged(0, &old, caption_);
   owner_->ItemChanged(true);
 }
 
 void TListItem::AddSubItem(const std::string& Value) {
   subItems_.push_back(Value);
-  owner_->Changed();
+  owner_->CellChanged(static_cast<int>(subItems_.size()), nullptr, Value);
+  owner_->RowsChanged();
 }
 
 void TListItem::SetData(intptr_t Value) {
@@ -644,7 +689,8 @@ int TListItem::Index() const { return owner_->Items()->IndexOf(this); }
 
 TListItem* TListItems::Add() {
   items_.push_back(std::make_unique<TListItem>(owner_));
-  owner_->Changed();
+  owner_->CellChanged(0, nullptr, items_.back()->Caption());
+  owner_->RowsChanged();
   return items_.back().get();
 }
 
@@ -717,8 +763,26 @@ void TCustomListView::SetSortType(TSortType Value) {
 void TCustomListView::Changed() {
   if (items_->Updating()) return;
   for (int i = 0; i < columns_->Count(); ++i) columns_->Items(i)->measured_ = -1;
+  RowsChanged();
+}
+
+void TCustomListView::RowsChanged() {
+  if (items_->Updating()) return;
   SetTopIndex(topIndex_);
   Invalidate();
+}
+
+// Items added one by one would otherwise have every cell measured again for
+// each of them.
+void TCustomListView::CellChanged(int Column, const std::string* Old, const std::string& Text) {
+  if (Column >= columns_->Count()) return;
+  TListColumn* column = columns_->Items(Column);
+  if (column->measured_ < 0) return;
+  const int width = CellWidth(Text);
+  if (Old && width < column->measured_ && CellWidth(*Old) >= column->measured_)
+    column->measured_ = -1;
+  else
+    column->measured_ = std::max(column->measured_, width);
 }
 
 void TCustomListView::SelectionChanged() {
@@ -728,7 +792,7 @@ void TCustomListView::SelectionChanged() {
 void TCustomListView::ItemChanged(bool CaptionChanged) {
   const bool sorts = sortType_ == stBoth || (CaptionChanged ? sortType_ == stText : sortType_ == stData);
   if (!sorts) {
-    Changed();
+    RowsChanged();
   } else if (items_->Updating()) {
     sortPending_ = true;
   } else {
@@ -773,7 +837,7 @@ void TCustomListView::CustomSort(const TLVCompare& Compare) {
   std::stable_sort(items_->items_.begin(), items_->items_.end(),
                    [&](const auto& a, const auto& b) { return Compare(a.get(), b.get()) < 0; });
   anchor_ = -1;
-  Changed();
+  RowsChanged();
 }
 
 TListItem* TCustomListView::Selected() const {
@@ -823,21 +887,47 @@ int TCustomListView::HeaderHeight() { return showColumnHeaders_ ? RowHeight() + 
 
 int TCustomListView::CellWidth(const std::string& Text) { return measurer_.Width(Font(), Text) + 2 * kCellMargin; }
 
-TRect TCustomListView::Inner() {
-  TRect rect = ClientRect();
-  return Rect(rect.left + 2, rect.top + 2, rect.right - 2, rect.bottom - 2);
+int TCustomListView::ColumnsWidth() {
+  int width = 0;
+  for (int i = 0; i < columns_->Count(); ++i) width += columns_->Items(i)->DisplayWidth();
+  return width;
 }
 
-int TCustomListView::VisibleRowCount() {
-  const TRect inner = Inner();
-  return std::max(0, (inner.bottom - inner.top - HeaderHeight()) / RowHeight());
+// The sunken border lies outside the client area, around the scroll bars too.
+void TCustomListView::CreateParams(TCreateParams& Params) {
+  TCustomControl::CreateParams(Params);
+  Params.ExStyle |= win::WS_EX_CLIENTEDGE;
 }
 
-void TCustomListView::SetTopIndex(int Value) {
-  const int top = Clamp(Value, 0, std::max(0, items_->Count() - std::max(1, VisibleRowCount())));
-  if (top == topIndex_) return;
-  topIndex_ = top;
-  Invalidate();
+void TCustomListView::CreateWnd() {
+  TCustomControl::CreateWnd();
+  ScrollTo(topIndex_, leftOffset_);
+}
+
+int TCustomListView::VisibleRowCount() { return std::max(0, (ClientHeight() - HeaderHeight()) / RowHeight()); }
+
+void TCustomListView::SetTopIndex(int Value) { ScrollTo(Value, leftOffset_); }
+
+void TCustomListView::SetLeftOffset(int Value) { ScrollTo(topIndex_, Value); }
+
+void TCustomListView::ScrollTo(int Top, int Left) {
+  const int top = Clamp(Top, 0, std::max(0, items_->Count() - std::max(1, VisibleRowCount())));
+  // The sized columns are measured only when the view is scrolled sideways.
+  const int left = Left > 0 ? Clamp(Left, 0, std::max(0, ColumnsWidth() - ClientWidth())) : 0;
+  if (top != topIndex_ || left != leftOffset_) {
+    topIndex_ = top;
+    leftOffset_ = left;
+    Invalidate();
+  }
+  UpdateScrollBars();
+}
+
+// Showing one bar narrows the room for the other: the WM_SIZE it brings sets
+// both again.
+void TCustomListView::UpdateScrollBars() {
+  if (!HandleAllocated() || items_->Updating()) return;
+  SetScrollBar(Handle(), win::SB_VERT, items_->Count(), VisibleRowCount(), topIndex_);
+  SetScrollBar(Handle(), win::SB_HORZ, ColumnsWidth(), ClientWidth(), leftOffset_);
 }
 
 void TCustomListView::MakeVisible(TListItem* Item) {
@@ -850,17 +940,16 @@ void TCustomListView::MakeVisible(TListItem* Item) {
 }
 
 TListItem* TCustomListView::GetItemAt(int X, int Y) {
-  const TRect inner = Inner();
-  const int top = inner.top + HeaderHeight();
-  if (X < inner.left || X >= inner.right || Y < top || Y >= inner.bottom) return nullptr;
+  const TRect client = ClientRect();
+  const int top = HeaderHeight();
+  if (X < 0 || X >= client.right || Y < top || Y >= client.bottom) return nullptr;
   const int index = topIndex_ + (Y - top) / RowHeight();
   return index < items_->Count() ? items_->items_[index].get() : nullptr;
 }
 
 TListColumn* TCustomListView::ColumnAt(int X, int Y) {
-  const TRect inner = Inner();
-  if (Y < inner.top || Y >= inner.top + HeaderHeight()) return nullptr;
-  int left = inner.left;
+  if (X < 0 || X >= ClientWidth() || Y < 0 || Y >= HeaderHeight()) return nullptr;
+  int left = -leftOffset_;
   for (int i = 0; i < columns_->Count(); ++i) {
     TListColumn* column = columns_->Items(i);
     const int right = left + column->DisplayWidth();
@@ -932,21 +1021,16 @@ void TCustomListView::PaintRow(TListItem* Item, const TRect& Row) {
 void TCustomListView::Paint() {
   TCanvas* canvas = Canvas();
   canvas->SetFont(Font());
-  TRect client = ClientRect();
+  const TRect client = ClientRect();
   canvas->Brush()->SetColor(Color());
   canvas->FillRect(client);
-  win::DrawEdge(canvas->Handle(), &client, win::EDGE_SUNKEN, win::BF_RECT);
-  const TRect inner = Inner();
-  const win::HRGN clip = win::CreateRectRgn(inner.left, inner.top, inner.right, inner.bottom);
-  win::SelectClipRgn(canvas->Handle(), clip);
+  // The header and the rows start left of the client area when scrolled sideways.
+  const int left = -leftOffset_;
   const int header = HeaderHeight();
-  if (header) PaintHeader(Rect(inner.left, inner.top, inner.right, inner.top + header));
+  if (header) PaintHeader(Rect(left, 0, client.right, header));
   const int height = RowHeight();
-  for (int index = topIndex_, y = inner.top + header; index < items_->Count() && y < inner.bottom;
-       ++index, y += height)
-    PaintRow(items_->items_[index].get(), Rect(inner.left, y, inner.right, y + height));
-  win::SelectClipRgn(canvas->Handle(), nullptr);
-  win::DeleteObject(clip);
+  for (int index = topIndex_, y = header; index < items_->Count() && y < client.bottom; ++index, y += height)
+    PaintRow(items_->items_[index].get(), Rect(left, y, client.right, y + height));
 }
 
 void TCustomListView::SelectRange(int From, int To) {
@@ -1014,6 +1098,23 @@ void TCustomListView::KeyDown(win::WORD& Key, TShiftState Shift) {
 void TCustomListView::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case win::WM_MOUSEWHEEL: SetTopIndex(topIndex_ + WheelRows(Message)); break;
+    case win::WM_VSCROLL:
+      SetTopIndex(ScrollTarget(Message, Handle(), win::SB_VERT, topIndex_, 1, std::max(1, VisibleRowCount())));
+      break;
+    case win::WM_HSCROLL:
+      SetLeftOffset(
+          ScrollTarget(Message, Handle(), win::SB_HORZ, leftOffset_, kScrollLinePixels, std::max(1, ClientWidth())));
+      break;
+    // The rows and columns that fit changed.
+    case win::WM_SIZE:
+      TCustomControl::Dispatch(Message);
+      ScrollTo(topIndex_, leftOffset_);
+      break;
+    // The rows and the sized columns change size.
+    case CM_FONTCHANGED:
+      TCustomControl::Dispatch(Message);
+      Changed();
+      break;
     case win::WM_SETFOCUS:
     case win::WM_KILLFOCUS:
       TCustomControl::Dispatch(Message);

@@ -2,7 +2,9 @@
 // that expand and collapse, filled lazily when asked) and the list view in
 // its report style (a header of columns over rows of a caption and
 // sub-items). Both keep their items in memory, paint only the rows that show
-// and scroll by whole rows.
+// and scroll by whole rows, with a vertical scroll bar while the rows do not
+// all fit; the list view also scrolls its columns sideways, by pixels, with a
+// horizontal bar while they are wider than the view.
 #pragma once
 
 #include <cstdint>
@@ -141,7 +143,7 @@ using TTVCompareEvent =
 // it (as does a double click); keys: up and down, home and end, page up and
 // down move the selection, left collapses or goes to the parent, right
 // expands or goes to the first child, + and - expand and collapse, Enter
-// clicks. The wheel scrolls.
+// clicks. The scroll bar and the wheel (three rows a notch) scroll.
 class TCustomTreeView : public TCustomControl {
  public:
   explicit TCustomTreeView(TComponent* AOwner);
@@ -203,6 +205,8 @@ class TCustomTreeView : public TCustomControl {
   void DblClick() override;
   void KeyDown(win::WORD& Key, TShiftState Shift) override;
   void Dispatch(TMessage& Message) override;
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
 
   // The nodes changed: forget what they no longer hold and repaint.
   void NodesChanged();
@@ -218,7 +222,7 @@ class TCustomTreeView : public TCustomControl {
   // Left edge of the node's text and the centre of its button.
   int TextLeft(TTreeNode* Node) const;
   int ButtonCentre(TTreeNode* Node) const;
-  TRect Inner();
+  void UpdateScrollBar(int RowCount);
   void PaintRow(TTreeNode* Node, int Y, int Height);
   void PaintLines(TTreeNode* Node, int Y, int Height);
   void PaintButton(TTreeNode* Node, int Y, int Height);
@@ -358,7 +362,8 @@ using TLVCompare = std::function<int(TListItem* Item1, TListItem* Item2)>;
 // it toggles, with Shift it extends, when MultiSelect), a double click or
 // Enter fires OnDblClick, a click on the header's column fires
 // OnColumnClick when ColumnClick is on. Keys up and down, home and end, page
-// up and down move the selection; the wheel scrolls.
+// up and down move the selection; the scroll bars and the wheel (three rows a
+// notch) scroll.
 class TCustomListView : public TCustomControl {
  public:
   explicit TCustomListView(TComponent* AOwner);
@@ -407,6 +412,9 @@ class TCustomListView : public TCustomControl {
   int VisibleRowCount();
   int RowHeight();
   int HeaderHeight();
+  // Scrolling sideways: the pixels of the columns scrolled out at the left.
+  int LeftOffset() const { return leftOffset_; }
+  void SetLeftOffset(int Value);
   TListItem* GetItemAt(int X, int Y);
   void MakeVisible(TListItem* Item);
   // The header's column under a client point, or none.
@@ -425,10 +433,19 @@ class TCustomListView : public TCustomControl {
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void KeyDown(win::WORD& Key, TShiftState Shift) override;
   void Dispatch(TMessage& Message) override;
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
   virtual void ColumnClicked(TListColumn* Column);
 
   // Something shown changed: the sized columns are measured again.
   void Changed();
+  // The rows changed but none of their cells did (their number, their
+  // order): the sized columns keep their widths.
+  void RowsChanged();
+  // A cell of the column now holds Text where it held Old (none for a new
+  // cell): a sized column widens to it at once, and is measured again only
+  // when its widest cell may have narrowed.
+  void CellChanged(int Column, const std::string* Old, const std::string& Text);
   // Only the selection or the focus changed.
   void SelectionChanged();
   // A caption or data value changed: sorted again when SortType asks.
@@ -440,7 +457,10 @@ class TCustomListView : public TCustomControl {
  private:
   int Compare(TListItem* Item1, TListItem* Item2);
   int CellWidth(const std::string& Text);
-  TRect Inner();
+  int ColumnsWidth();
+  // Both held inside what the items and the columns leave to scroll to.
+  void ScrollTo(int Top, int Left);
+  void UpdateScrollBars();
   void PaintHeader(const TRect& Area);
   void PaintRow(TListItem* Item, const TRect& Row);
   void SelectRange(int From, int To);
@@ -458,6 +478,7 @@ class TCustomListView : public TCustomControl {
   TListItem* focused_ = nullptr;
   int anchor_ = -1;  // where a Shift range starts
   int topIndex_ = 0;
+  int leftOffset_ = 0;
   bool sortPending_ = false;
   TTextMeasurer measurer_;
 };

@@ -26,6 +26,7 @@ struct BarState {
   int min = 0;
   int max = 100;
   int pos = 0;
+  UINT page = 0;
   Part pressed = Part::None;  // the part held down while the mouse follows it
   int trackPos = 0;           // where the dragged thumb stands
 };
@@ -79,9 +80,25 @@ int TrackLength(int bar, const ScrollBarLayout& layout) {
   return Start(bar, layout.lineDown) - End(bar, layout.lineUp);
 }
 
+// The thumb is never shorter than this, however small the page.
+constexpr int kMinThumbLength = 8;
+
+// The last position: the page, when there is one, ends at max.
+int LastPos(const BarState& s) {
+  return s.page > 1 ? static_cast<int>(static_cast<int64_t>(s.max) - (s.page - 1)) : s.max;
+}
+bool CanScroll(const BarState& s) { return LastPos(s) > s.min; }
+
+int ThumbLength(int trackLength, const BarState& s) {
+  if (s.page == 0) return kScrollBarSize;
+  const int64_t range = static_cast<int64_t>(s.max) - s.min + 1;
+  return std::clamp(static_cast<int>(trackLength * static_cast<int64_t>(s.page) / range), kMinThumbLength,
+                    trackLength);
+}
+
 int ThumbOffset(int trackLength, const BarState& s, int pos) {
-  const int64_t span = static_cast<int64_t>(s.max) - s.min;
-  return static_cast<int>((static_cast<int64_t>(pos) - s.min) * (trackLength - kScrollBarSize) / span);
+  const int64_t span = static_cast<int64_t>(LastPos(s)) - s.min;
+  return static_cast<int>((static_cast<int64_t>(pos) - s.min) * (trackLength - ThumbLength(trackLength, s)) / span);
 }
 
 bool LayoutLocked(const Window& w, int bar, ScrollBarLayout& layout) {
@@ -96,10 +113,10 @@ bool LayoutLocked(const Window& w, int bar, ScrollBarLayout& layout) {
   layout.thumb = RECT{};
   const BarState& s = StateLocked(w.handle, bar);
   const int track = TrackLength(bar, layout);
-  if (s.max > s.min && track >= kScrollBarSize) {
+  if (CanScroll(s) && track >= kScrollBarSize) {
     const int pos = s.pressed == Part::Thumb ? s.trackPos : s.pos;
     const int from = first + arrow + ThumbOffset(track, s, pos);
-    layout.thumb = Piece(bar, layout.bar, from, from + kScrollBarSize);
+    layout.thumb = Piece(bar, layout.bar, from, from + ThumbLength(track, s));
   }
   return true;
 }
@@ -156,7 +173,7 @@ void DrawArrowButton(HDC dc, RECT r, int bar, bool towardStart, bool enabled, bo
 }
 
 void DrawBar(HDC dc, int bar, const ScrollBarLayout& layout, const BarState& s) {
-  const bool enabled = s.max > s.min;
+  const bool enabled = CanScroll(s);
   const RECT track = Piece(bar, layout.bar, End(bar, layout.lineUp), Start(bar, layout.lineDown));
   if (!IsEmpty(track)) Fill(dc, track, COLOR_SCROLLBAR);
   DrawArrowButton(dc, layout.lineUp, bar, true, enabled, s.pressed == Part::LineUp);
@@ -276,10 +293,11 @@ int PosAtThumb(HWND hwnd, int bar, int thumbStart) {
   ScrollBarLayout layout;
   if (!w || !LayoutLocked(*w, bar, layout)) return 0;
   const BarState& s = StateLocked(hwnd, bar);
-  const int room = TrackLength(bar, layout) - kScrollBarSize;
+  const int track = TrackLength(bar, layout);
+  const int room = track - ThumbLength(track, s);
   if (room <= 0) return s.pos;
   const int offset = std::clamp(thumbStart - End(bar, layout.lineUp), 0, room);
-  const int64_t span = static_cast<int64_t>(s.max) - s.min;
+  const int64_t span = static_cast<int64_t>(LastPos(s)) - s.min;
   return s.min + static_cast<int>((offset * span + room / 2) / room);
 }
 
@@ -401,7 +419,7 @@ int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw) {
   int previous = 0;
   if (!WithBar(hwnd, bar, [&](detail::BarState& s) {
         previous = s.pos;
-        s.pos = std::clamp(pos, s.min, std::max(s.min, s.max));
+        s.pos = std::clamp(pos, s.min, std::max(s.min, detail::LastPos(s)));
       }))
     return 0;
   if (redraw) detail::RedrawBars(hwnd);
@@ -422,7 +440,7 @@ BOOL SetScrollRange(HWND hwnd, int bar, int min, int max, BOOL redraw) {
   if (!WithBar(hwnd, bar, [&](detail::BarState& s) {
         s.min = min;
         s.max = max;
-        s.pos = std::clamp(s.pos, min, max);
+        s.pos = std::clamp(s.pos, min, std::max(min, detail::LastPos(s)));
       }))
     return FALSE;
   if (redraw) detail::RedrawBars(hwnd);
@@ -434,6 +452,98 @@ BOOL GetScrollRange(HWND hwnd, int bar, int* min, int* max) {
     if (min) *min = s.min;
     if (max) *max = s.max;
   });
+}
+
+namespace {
+
+bool IsBar(int bar) { return bar == SB_HORZ || bar == SB_VERT; }
+
+bool CheckInfo(int bar, const SCROLLINFO* info) {
+  if (info && info->cbSize == sizeof(SCROLLINFO) && IsBar(bar)) return true;
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return false;
+}
+
+}  // namespace
+
+int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw) {
+  if (!CheckInfo(bar, info)) return 0;
+  const bool setsRange = info->fMask & SIF_RANGE;
+  if (setsRange && info->nMax < info->nMin) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  int pos = 0;
+  bool canScroll = false, shown = false, changed = false;
+  {
+    std::lock_guard lock(detail::KernelMutex());
+    const detail::Window* w = detail::LiveWindowLocked(hwnd);
+    if (!w) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return 0;
+    }
+    detail::BarState& s = detail::StateLocked(hwnd, bar);
+    const detail::BarState before = s;
+    if (setsRange) {
+      s.min = info->nMin;
+      s.max = info->nMax;
+    }
+    if (info->fMask & SIF_PAGE) s.page = info->nPage;
+    s.page = static_cast<UINT>(std::min<int64_t>(s.page, static_cast<int64_t>(s.max) - s.min + 1));
+    if (info->fMask & SIF_POS) s.pos = info->nPos;
+    s.pos = std::clamp(s.pos, s.min, std::max(s.min, detail::LastPos(s)));
+    pos = s.pos;
+    changed = s.min != before.min || s.max != before.max || s.page != before.page || s.pos != before.pos;
+    canScroll = detail::CanScroll(s);
+    shown = detail::HasBarLocked(*w, bar);
+  }
+  if (info->fMask & (SIF_RANGE | SIF_PAGE)) {
+    const bool show = canScroll || (info->fMask & SIF_DISABLENOSCROLL);
+    // Showing or hiding redraws the whole window, the bar with it.
+    if (show != shown) {
+      ShowScrollBar(hwnd, bar, show);
+      return pos;
+    }
+  }
+  if (redraw && shown && changed) detail::RedrawBars(hwnd);
+  return pos;
+}
+
+BOOL GetScrollInfo(HWND hwnd, int bar, LPSCROLLINFO info) {
+  if (!CheckInfo(bar, info)) return FALSE;
+  std::lock_guard lock(detail::KernelMutex());
+  if (!detail::LiveWindowLocked(hwnd)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  const detail::BarState& s = detail::StateLocked(hwnd, bar);
+  if (info->fMask & SIF_RANGE) {
+    info->nMin = s.min;
+    info->nMax = s.max;
+  }
+  if (info->fMask & SIF_PAGE) info->nPage = s.page;
+  if (info->fMask & SIF_POS) info->nPos = s.pos;
+  if (info->fMask & SIF_TRACKPOS) info->nTrackPos = s.pressed == detail::Part::Thumb ? s.trackPos : s.pos;
+  return TRUE;
+}
+
+BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show) {
+  if (!IsBar(bar)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (!IsWindow(hwnd)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  const DWORD flag = bar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL;
+  const auto style = static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE));
+  const DWORD wanted = show ? style | flag : style & ~flag;
+  if (wanted == style) return TRUE;
+  SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(wanted));
+  SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+  return TRUE;
 }
 
 }  // namespace win

@@ -6,7 +6,9 @@
 // edges: the vertical one on the right, the horizontal one at the bottom,
 // with a square between them when both are on. A bar is an arrow button at
 // each end and the track between them, on which the thumb stands for the
-// position in the range (0 to 100 until a range is set).
+// position in the range (0 to 100 until a range is set). With a page (the
+// part of the range the window shows at once) the thumb is as long as the
+// page is in the range, and the position runs to max - page + 1.
 #pragma once
 
 #include "platform/Types.h"
@@ -47,6 +49,40 @@ int GetScrollPos(HWND hwnd, int bar);
 // disabled. The scroll messages carry a thumb position in 16 bits.
 BOOL SetScrollRange(HWND hwnd, int bar, int min, int max, BOOL redraw);
 BOOL GetScrollRange(HWND hwnd, int bar, int* min, int* max);
+
+// Which members of SCROLLINFO a call sets or reads.
+constexpr UINT SIF_RANGE = 0x0001;
+constexpr UINT SIF_PAGE = 0x0002;
+constexpr UINT SIF_POS = 0x0004;
+constexpr UINT SIF_DISABLENOSCROLL = 0x0008;
+constexpr UINT SIF_TRACKPOS = 0x0010;
+constexpr UINT SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
+
+struct SCROLLINFO {
+  UINT cbSize;
+  UINT fMask;
+  int nMin;
+  int nMax;
+  UINT nPage;
+  int nPos;
+  int nTrackPos;  // where the thumb is being dragged; the position otherwise
+};
+using LPSCROLLINFO = SCROLLINFO*;
+using LPCSCROLLINFO = const SCROLLINFO*;
+
+// Sets the range, page and position that fMask names (the page held inside
+// the range, the position inside what the page leaves) and returns the
+// position. A new range or page shows the bar when there is something to
+// scroll and hides it when there is not, unless SIF_DISABLENOSCROLL keeps it
+// shown, disabled. Works on a window without the bar: that is how it gets
+// one. The bar is drawn again only when something of it changed. 0 with
+// ERROR_INVALID_PARAMETER for a bad cbSize or a max below min.
+int SetScrollInfo(HWND hwnd, int bar, LPCSCROLLINFO info, BOOL redraw);
+// Reads what fMask names, whether the bar shows or not.
+BOOL GetScrollInfo(HWND hwnd, int bar, LPSCROLLINFO info);
+// Adds the bar to the window or takes it away; the client area gives it
+// the room or takes the room back (WM_SIZE) and the window is redrawn.
+BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show);
 
 namespace detail {
 

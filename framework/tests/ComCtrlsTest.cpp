@@ -9,9 +9,12 @@
 #include "framework/SysUtils.h"
 #include "framework/tests/ControlsTestSupport.h"
 #include "platform/Input.h"
+#include "platform/ScrollBars.h"
+#include "platform/SysColors.h"
 
 using namespace controlstest;
 using List = std::vector<std::string>;
+using Numbers = std::vector<int>;
 
 namespace {
 
@@ -32,6 +35,32 @@ void Key(TWinControl* control, int key) { control->Perform(win::WM_KEYDOWN, key,
 void Click(TControl* control, int x, int y, win::WPARAM keys = 0) {
   control->Perform(win::WM_LBUTTONDOWN, win::MK_LBUTTON | keys, At(x, y));
   control->Perform(win::WM_LBUTTONUP, keys, At(x, y));
+}
+
+// A bar as the window shows it: min, max, page and position; none while it
+// does not show.
+Numbers Bar(TWinControl* control, int bar) {
+  const auto style = static_cast<win::DWORD>(win::GetWindowLongA(control->Handle(), win::GWL_STYLE));
+  if (!(style & (bar == win::SB_VERT ? win::WS_VSCROLL : win::WS_HSCROLL))) return {};
+  win::SCROLLINFO info{sizeof(win::SCROLLINFO), win::SIF_RANGE | win::SIF_PAGE | win::SIF_POS, 0, 0, 0, 0, 0};
+  win::GetScrollInfo(control->Handle(), bar, &info);
+  return {info.nMin, info.nMax, static_cast<int>(info.nPage), info.nPos};
+}
+
+// Drags the thumb of the control's vertical bar with the mouse, as a person
+// does, down by `by` pixels.
+void DragThumbDown(TWinControl* control, int by) {
+  win::detail::ScrollBarLayout layout;
+  ASSERT_TRUE(win::detail::LayoutScrollBar(control->Handle(), win::SB_VERT, layout));
+  win::RECT window{};
+  win::GetWindowRect(control->Handle(), &window);
+  const win::POINT grab{window.left + (layout.thumb.left + layout.thumb.right) / 2,
+                        window.top + (layout.thumb.top + layout.thumb.bottom) / 2};
+  win::test::MoveMouse(grab);
+  win::test::PressMouse(win::test::MouseButton::Left);
+  win::test::MoveMouse(win::POINT{grab.x, grab.y + by});
+  win::test::ReleaseMouse(win::test::MouseButton::Left);
+  Pump();
 }
 
 class ComCtrlsTest : public testing::Test {
@@ -60,11 +89,11 @@ class ComCtrlsTest : public testing::Test {
     return root;
   }
   // The centre of a node's button and a point on its text, in its row.
-  int RowY(int row) { return 2 + row * tree->RowHeight() + tree->RowHeight() / 2; }
-  int ButtonX(TTreeNode* node) { return 2 + (node->Level() + 1) * tree->Indent() - tree->Indent() / 2 - 1; }
-  int TextX(TTreeNode* node) { return 2 + (node->Level() + 1) * tree->Indent() + 6; }
+  int RowY(int row) { return row * tree->RowHeight() + tree->RowHeight() / 2; }
+  int ButtonX(TTreeNode* node) { return (node->Level() + 1) * tree->Indent() - tree->Indent() / 2 - 1; }
+  int TextX(TTreeNode* node) { return (node->Level() + 1) * tree->Indent() + 6; }
   // Inside the node's highlight, left of its text.
-  int CellX(TTreeNode* node) { return 2 + (node->Level() + 1) * tree->Indent() + 3; }
+  int CellX(TTreeNode* node) { return (node->Level() + 1) * tree->Indent() + 3; }
 
   TListItem* AddItem(const std::string& caption, intptr_t data = 0, const List& subItems = {}) {
     TListItem* item = list->Items()->Add();
@@ -73,7 +102,7 @@ class ComCtrlsTest : public testing::Test {
     item->SetData(data);
     return item;
   }
-  int ItemY(int index) { return 2 + list->HeaderHeight() + index * list->RowHeight() + list->RowHeight() / 2; }
+  int ItemY(int index) { return list->HeaderHeight() + index * list->RowHeight() + list->RowHeight() / 2; }
 
   std::unique_ptr<THostForm> form;
   TTreeView* tree = nullptr;
@@ -238,6 +267,18 @@ TEST_F(ComCtrlsTest, SizedColumnsFitTheirHeaderAndCells) {
   AddItem("a much longer caption than the header", 0, {"2"});
   EXPECT_GT(name->DisplayWidth(), narrow);  // follows the cells
   EXPECT_EQ(size->DisplayWidth(), headerWide);
+  TListItem* longest = list->Items()->Item(1);
+  const int wide = name->DisplayWidth();
+  longest->SetCaption("an even longer caption than the longest one so far");
+  EXPECT_GT(name->DisplayWidth(), wide);
+  longest->SetCaption("y");  // the widest cell narrowed
+  EXPECT_EQ(name->DisplayWidth(), narrow);
+  AddItem("z", 0, {"a sub-item wider than the long size header"});
+  EXPECT_GT(size->DisplayWidth(), headerWide);
+  list->Items()->Item(2)->SetCaption("a");
+  EXPECT_GT(size->DisplayWidth(), headerWide);
+  list->Items()->Clear();
+  EXPECT_EQ(size->DisplayWidth(), headerWide);
   name->SetWidth(40);
   EXPECT_EQ(name->DisplayWidth(), 40);
   size->SetWidth(ColumnTextWidth);
@@ -344,7 +385,136 @@ TEST_F(ComCtrlsTest, TheHeaderAndTheSelectedRowAreDrawn) {
   list->SetSelected(list->Items()->Item(1));
   Pump();
   list->Update();
-  EXPECT_EQ(PixelAt(list, 140, 2 + list->HeaderHeight() / 2), ColorToRGB(clBtnFace));  // the last column runs on
+  EXPECT_EQ(PixelAt(list, 140, list->HeaderHeight() / 2), ColorToRGB(clBtnFace));  // the last column runs on
   EXPECT_EQ(PixelAt(list, 90, ItemY(1)), ColorToRGB(clHighlight));
   EXPECT_EQ(PixelAt(list, 90, ItemY(0)), ColorToRGB(clWindow));
+}
+
+// ---- Scroll bars -----------------------------------------------------------------
+
+TEST_F(ComCtrlsTest, TheTreesBarShowsWhileItsRowsDoNotFitAndFollowsThem) {
+  form->Show();
+  TTreeNode* root = tree->Items()->AddChild(nullptr, "root");
+  const int visible = tree->VisibleRowCount();
+  const int width = tree->ClientWidth();
+  tree->Items()->BeginUpdate();
+  for (int i = 0; i < 2 * visible; ++i) tree->Items()->AddChild(root, "node " + std::to_string(i));
+  tree->Items()->EndUpdate();
+  EXPECT_EQ(Bar(tree, win::SB_VERT), Numbers{});  // collapsed: one row
+  root->Expand(false);
+  int rows = 2 * visible + 1;
+  EXPECT_EQ(Bar(tree, win::SB_VERT), (Numbers{0, rows - 1, visible, 0}));
+  EXPECT_EQ(tree->ClientWidth(), width - win::GetSystemMetrics(win::SM_CXVSCROLL));
+  EXPECT_EQ(tree->VisibleRowCount(), visible);
+  tree->SetTopIndex(5);
+  EXPECT_EQ(Bar(tree, win::SB_VERT), (Numbers{0, rows - 1, visible, 5}));
+
+  tree->Items()->BeginUpdate();
+  for (int i = 0; i < visible; ++i) tree->Items()->AddChild(nullptr, "more");
+  EXPECT_EQ(Bar(tree, win::SB_VERT)[1], rows - 1);  // held back until the update ends
+  tree->Items()->EndUpdate();
+  rows += visible;
+  EXPECT_EQ(Bar(tree, win::SB_VERT)[1], rows - 1);
+
+  tree->SetBounds(0, 0, 150, 4 + rows * tree->RowHeight());  // tall enough for all: the bar goes
+  EXPECT_EQ(Bar(tree, win::SB_VERT), Numbers{});
+  EXPECT_EQ(tree->TopIndex(), 0);
+  EXPECT_EQ(tree->ClientWidth(), width);
+  tree->SetBounds(0, 0, 150, 200);
+  EXPECT_EQ(Bar(tree, win::SB_VERT), (Numbers{0, rows - 1, visible, 0}));
+  tree->SetTopIndex(rows);
+  root->Collapse(false);  // the rows left are the page and one more: the bar's end moves up with them
+  EXPECT_EQ(Bar(tree, win::SB_VERT), (Numbers{0, visible, visible, 1}));
+  EXPECT_EQ(tree->TopIndex(), 1);
+  tree->Items()->Clear();
+  EXPECT_EQ(Bar(tree, win::SB_VERT), Numbers{});
+}
+
+TEST_F(ComCtrlsTest, TheTreesBarTheWheelAndTheThumbScrollIt) {
+  form->Show();
+  tree->Items()->BeginUpdate();
+  for (int i = 0; i < 100; ++i) tree->Items()->AddChild(nullptr, "node " + std::to_string(i));
+  tree->Items()->EndUpdate();
+  const int visible = tree->VisibleRowCount();
+  auto scroll = [&](int code) {
+    tree->Perform(win::WM_VSCROLL, code, 0);
+    return tree->TopIndex();
+  };
+  EXPECT_EQ(scroll(win::SB_LINEDOWN), 1);
+  EXPECT_EQ(scroll(win::SB_PAGEDOWN), 1 + visible);
+  EXPECT_EQ(scroll(win::SB_LINEUP), visible);
+  EXPECT_EQ(scroll(win::SB_PAGEUP), 0);
+  EXPECT_EQ(scroll(win::SB_BOTTOM), 100 - visible);
+  EXPECT_EQ(Bar(tree, win::SB_VERT)[3], 100 - visible);
+  EXPECT_EQ(scroll(win::SB_LINEDOWN), 100 - visible);
+  EXPECT_EQ(scroll(win::SB_TOP), 0);
+
+  tree->SetFocus();
+  win::test::TurnWheel(-2);  // towards the person: down, three rows a notch
+  Pump();
+  EXPECT_EQ(tree->TopIndex(), 6);
+  EXPECT_EQ(Bar(tree, win::SB_VERT)[3], 6);
+  win::test::TurnWheel(1);
+  Pump();
+  EXPECT_EQ(tree->TopIndex(), 3);
+
+  DragThumbDown(tree, 1000);  // far below the bar: the last page
+  EXPECT_EQ(tree->TopIndex(), 100 - visible);
+  EXPECT_EQ(Bar(tree, win::SB_VERT)[3], 100 - visible);
+}
+
+TEST_F(ComCtrlsTest, TheListsBarsFollowItsItemsAndColumnsAndScrollItBothWays) {
+  form->Show();
+  TListColumn* first = list->Columns()->Add();
+  first->SetWidth(100);
+  const int visible = list->VisibleRowCount();
+  list->Items()->BeginUpdate();
+  for (int i = 0; i < visible; ++i) AddItem("item " + std::to_string(i));
+  list->Items()->EndUpdate();
+  EXPECT_EQ(Bar(list, win::SB_VERT), Numbers{});  // a page exactly
+  EXPECT_EQ(Bar(list, win::SB_HORZ), Numbers{});
+  AddItem("one more");
+  EXPECT_EQ(Bar(list, win::SB_VERT), (Numbers{0, visible, visible, 0}));
+
+  TListColumn* second = list->Columns()->Add();  // 200 pixels of columns in a narrower view
+  second->SetWidth(100);
+  const int width = list->ClientWidth();
+  EXPECT_EQ(width, 150 - 4 - win::GetSystemMetrics(win::SM_CXVSCROLL));
+  EXPECT_EQ(Bar(list, win::SB_HORZ), (Numbers{0, 199, width, 0}));
+  // The horizontal bar took a row's room from the page.
+  EXPECT_EQ(list->VisibleRowCount(), visible - 1);
+  EXPECT_EQ(Bar(list, win::SB_VERT), (Numbers{0, visible, visible - 1, 0}));
+
+  auto scroll = [&](int code) {
+    list->Perform(win::WM_HSCROLL, code, 0);
+    return list->LeftOffset();
+  };
+  const int last = 200 - width;
+  EXPECT_EQ(scroll(win::SB_LINERIGHT), 16);
+  EXPECT_EQ(scroll(win::SB_PAGERIGHT), last);
+  EXPECT_EQ(Bar(list, win::SB_HORZ)[3], last);
+  EXPECT_EQ(scroll(win::SB_LINELEFT), last - 16);
+  EXPECT_EQ(scroll(win::SB_LEFT), 0);
+  EXPECT_EQ(scroll(win::SB_RIGHT), last);
+  // The header moved with the rows: the columns' border is that much further left.
+  EXPECT_EQ(list->ColumnAt(100 - last - 1, 1), first);
+  EXPECT_EQ(list->ColumnAt(100 - last, 1), second);
+  Pump();
+  list->Update();
+  EXPECT_EQ(PixelAt(list, 100 - last - 5, list->HeaderHeight() / 2), ColorToRGB(clBtnFace));
+  EXPECT_NE(PixelAt(list, 100 - last - 1, list->HeaderHeight() / 2), ColorToRGB(clBtnFace));
+  list->Perform(win::WM_VSCROLL, win::SB_BOTTOM, 0);
+  EXPECT_EQ(list->TopIndex(), 2);
+  EXPECT_EQ(list->LeftOffset(), last);
+
+  second->SetWidth(20);  // the columns fit again: back to the left, the bar gone
+  EXPECT_EQ(list->LeftOffset(), 0);
+  EXPECT_EQ(Bar(list, win::SB_HORZ), Numbers{});
+  EXPECT_EQ(Bar(list, win::SB_VERT), (Numbers{0, visible, visible, 1}));
+  list->Font()->SetSize(list->Font()->Size() * 2);  // taller rows: a smaller page
+  EXPECT_LT(list->VisibleRowCount(), visible);
+  EXPECT_EQ(Bar(list, win::SB_VERT), (Numbers{0, visible, list->VisibleRowCount(), 1}));
+  list->Items()->Clear();
+  EXPECT_EQ(Bar(list, win::SB_VERT), Numbers{});
+  EXPECT_EQ(list->TopIndex(), 0);
 }

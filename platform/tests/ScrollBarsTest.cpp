@@ -29,10 +29,16 @@ struct Scroll {
 };
 
 std::vector<Scroll> scrolls;
+std::vector<int> trackPositions;  // nTrackPos, as the thumb messages came
 
 LRESULT RecordingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   if (m == WM_HSCROLL || m == WM_VSCROLL) {
     scrolls.push_back({m, LOWORD(w), static_cast<SHORT>(HIWORD(w))});
+    SCROLLINFO info{sizeof(SCROLLINFO), SIF_TRACKPOS, 0, 0, 0, 0, 0};
+    if (LOWORD(w) == SB_THUMBTRACK || LOWORD(w) == SB_THUMBPOSITION) {
+      GetScrollInfo(h, m == WM_HSCROLL ? SB_HORZ : SB_VERT, &info);
+      trackPositions.push_back(info.nTrackPos);
+    }
     return 0;
   }
   return DefWindowProcA(h, m, w, l);
@@ -47,6 +53,7 @@ class ScrollBarsTest : public testing::Test {
  protected:
   void SetUp() override {
     scrolls.clear();
+    trackPositions.clear();
     WNDCLASSA wc{};
     wc.lpfnWndProc = RecordingProc;
     wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
@@ -198,6 +205,61 @@ TEST_F(ScrollBarsTest, DraggingTheThumbTracksAndThenGivesItsPosition) {
   EXPECT_EQ(scrolls[2], (Scroll{WM_VSCROLL, SB_THUMBPOSITION, 100}));
   EXPECT_EQ(scrolls[3], (Scroll{WM_VSCROLL, SB_ENDSCROLL, 0}));
   EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(ScrollBarsTest, AScrollInfoShowsTheBarWhileItsPageDoesNotCoverTheRange) {
+  Make(0, WS_EX_CLIENTEDGE);
+  auto clientWidth = [&] {
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    return client.right;
+  };
+  SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 30, 90, 0};
+  EXPECT_EQ(SetScrollInfo(hwnd, SB_VERT, &info, TRUE), 70);  // the last page starts at 70
+  EXPECT_TRUE(GetWindowLongA(hwnd, GWL_STYLE) & WS_VSCROLL);
+  EXPECT_EQ(clientWidth(), 196 - GetSystemMetrics(SM_CXVSCROLL));
+  SCROLLINFO read{sizeof(SCROLLINFO), SIF_ALL, -1, -1, 0, -1, -1};
+  ASSERT_TRUE(GetScrollInfo(hwnd, SB_VERT, &read));
+  EXPECT_EQ((std::vector<int>{read.nMin, read.nMax, static_cast<int>(read.nPage), read.nPos, read.nTrackPos}),
+            (std::vector<int>{0, 99, 30, 70, 70}));
+  detail::ScrollBarLayout bar = Layout(SB_VERT);
+  const int track = bar.lineDown.top - bar.lineUp.bottom;
+  EXPECT_EQ(bar.thumb.bottom - bar.thumb.top, track * 30 / 100);  // as much of the track as the page is of the range
+  EXPECT_EQ(bar.thumb.bottom, bar.lineDown.top);
+  EXPECT_EQ(PixelAt(POINT{bar.thumb.left + 1, bar.thumb.top + 1}), GetSysColor(COLOR_BTNHIGHLIGHT));
+
+  info = {sizeof(SCROLLINFO), SIF_PAGE, 0, 0, 100, 0, 0};  // everything fits: the bar goes, its room comes back
+  EXPECT_EQ(SetScrollInfo(hwnd, SB_VERT, &info, TRUE), 0);
+  EXPECT_FALSE(GetWindowLongA(hwnd, GWL_STYLE) & WS_VSCROLL);
+  EXPECT_EQ(clientWidth(), 196);
+  info.fMask = SIF_PAGE | SIF_DISABLENOSCROLL;  // kept, disabled
+  SetScrollInfo(hwnd, SB_VERT, &info, TRUE);
+  EXPECT_TRUE(GetWindowLongA(hwnd, GWL_STYLE) & WS_VSCROLL);
+  EXPECT_EQ(Layout(SB_VERT).thumb.bottom, Layout(SB_VERT).thumb.top);
+
+  info = {sizeof(SCROLLINFO) - 1, SIF_ALL, 0, 10, 1, 0, 0};
+  EXPECT_EQ(SetScrollInfo(hwnd, SB_VERT, &info, TRUE), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  info = {sizeof(SCROLLINFO), SIF_RANGE, 10, 9, 0, 0, 0};
+  EXPECT_EQ(SetScrollInfo(hwnd, SB_VERT, &info, TRUE), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+TEST_F(ScrollBarsTest, TheTrackPositionHoldsTheWholeDraggedPositionBeyondSixteenBits) {
+  Make(0);
+  SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE, 0, 199999, 1000, 0, 0};
+  SetScrollInfo(hwnd, SB_VERT, &info, TRUE);
+  const detail::ScrollBarLayout bar = Layout(SB_VERT);
+  const POINT grab = Middle(bar.thumb);
+  test::MoveMouse(OnScreen(grab));
+  test::PressMouse(test::MouseButton::Left);
+  test::MoveMouse(OnScreen(POINT{grab.x, 500}));
+  test::ReleaseMouse(test::MouseButton::Left);
+  Pump();
+  EXPECT_EQ(trackPositions, (std::vector<int>{199000, 199000}));
+  info.fMask = SIF_TRACKPOS;
+  GetScrollInfo(hwnd, SB_VERT, &info);
+  EXPECT_EQ(info.nTrackPos, 0);  // no drag now: the position, which the window never moved
 }
 
 }  // namespace
