@@ -43,5 +43,16 @@ class ManualClock {
   static void SetAutoAdvance(bool on);
 };
 
+// The manual clock for as long as it lives (a test's), off again after it.
+class ManualClockScope {
+ public:
+  explicit ManualClockScope(ULONGLONG startTick = 1000, ULONGLONG startFileTime = 0) {
+    ManualClock::Enable(startTick, startFileTime);
+  }
+  ~ManualClockScope() { ManualClock::Disable(); }
+  ManualClockScope(const ManualClockScope&) = delete;
+  ManualClockScope& operator=(const ManualClockScope&) = delete;
+};
+
 }  // namespace test
 }  // namespace win

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/Clock.h"
 #include "platform/Drawing.h"
 #include "platform/Errors.h"
 #include "platform/FrameControl.h"
@@ -330,6 +331,11 @@ void PaintEdgesAndScrollBars(HWND hwnd) {
   ReleaseDC(hwnd, dc);
 }
 
+// A press on an arrow or the track scrolls again while the button is held
+// and the pointer stays on that part: first after the delay, then at the pace.
+constexpr DWORD kRepeatDelayMs = 400;
+constexpr DWORD kRepeatIntervalMs = 50;
+
 void TrackScrollBar(HWND hwnd, int bar, POINT screenPoint) {
   ScrollBarLayout layout;
   if (!LayoutScrollBar(hwnd, bar, layout)) return;
@@ -352,9 +358,22 @@ void TrackScrollBar(HWND hwnd, int bar, POINT screenPoint) {
     SetPressed(hwnd, bar, part, trackPos);
     SendMessageA(hwnd, message, MAKEWPARAM(SB_THUMBTRACK, static_cast<WORD>(trackPos)), 0);
   };
+  // Only while the pointer is on the pressed part, so that paging stops
+  // where the thumb reaches the pointer.
+  ULONGLONG nextRepeat = GetTickCount64() + kRepeatDelayMs;
+  auto repeat = [&] {
+    if (part == Part::Thumb || GetTickCount64() < nextRepeat) return;
+    nextRepeat = GetTickCount64() + kRepeatIntervalMs;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ScrollBarLayout now;
+    if (LayoutScrollBar(hwnd, bar, now) && PartAt(bar, now, ScreenToWindow(hwnd, cursor)) == part)
+      SendMessageA(hwnd, message, CodeOf(part), 0);
+  };
   MSG msg{};
   bool quit = false;
   while (GetCapture() == hwnd) {
+    repeat();
     if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       // A release that came before the bar held the mouse went elsewhere
       // (or nowhere): the button being up ends the press all the same.
@@ -364,7 +383,13 @@ void TrackScrollBar(HWND hwnd, int bar, POINT screenPoint) {
         follow(cursor);
         break;
       }
-      WaitMessage();
+      if (part == Part::Thumb) {
+        WaitMessage();
+      } else {
+        const ULONGLONG now = GetTickCount64();
+        const DWORD untilRepeat = nextRepeat > now ? static_cast<DWORD>(nextRepeat - now) : 0;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, untilRepeat, QS_ALLINPUT);
+      }
       continue;
     }
     if (msg.message == WM_QUIT) {

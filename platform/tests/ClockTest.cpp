@@ -8,17 +8,6 @@
 
 using namespace win;
 
-namespace {
-
-struct ManualClockGuard {
-  explicit ManualClockGuard(ULONGLONG start = 1000, ULONGLONG fileTime = 0) {
-    test::ManualClock::Enable(start, fileTime);
-  }
-  ~ManualClockGuard() { test::ManualClock::Disable(); }
-};
-
-}  // namespace
-
 TEST(Clock, SystemTimeRoundTripsThroughFileTimeAcrossCalendarEdges) {
   const SYSTEMTIME cases[] = {
       {1601, 1, 0, 1, 0, 0, 0, 0},       {1899, 12, 0, 30, 0, 0, 0, 0},  {1970, 1, 0, 1, 0, 0, 0, 0},
@@ -75,7 +64,7 @@ TEST(ManualClock, TickAndSystemTimeMoveOnlyWhenAdvanced) {
   SYSTEMTIME start{2026, 12, 0, 8, 9, 0, 0, 0};
   FILETIME ft;
   SystemTimeToFileTime(&start, &ft);
-  ManualClockGuard clock(5000, (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
+  test::ManualClockScope clock(5000, (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
   EXPECT_EQ(GetTickCount(), 5000u);
   test::ManualClock::Advance(61'500);
   EXPECT_EQ(GetTickCount(), 66'500u);
@@ -87,7 +76,7 @@ TEST(ManualClock, TickAndSystemTimeMoveOnlyWhenAdvanced) {
 }
 
 TEST(ManualClock, TimedWaitEndsWhenAnotherThreadAdvancesTheClock) {
-  ManualClockGuard clock;
+  test::ManualClockScope clock;
   HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   std::thread advancer([] {
     for (int i = 0; i < 10; ++i) {
@@ -102,7 +91,7 @@ TEST(ManualClock, TimedWaitEndsWhenAnotherThreadAdvancesTheClock) {
 }
 
 TEST(ManualClock, AutoAdvanceJumpsToTheDeadline) {
-  ManualClockGuard clock;
+  test::ManualClockScope clock;
   test::ManualClock::SetAutoAdvance(true);
   Sleep(250);
   EXPECT_EQ(GetTickCount(), 1250u);

@@ -114,11 +114,6 @@ HWND ClickReceiver(POINT pt) {
 
 POINT PointOf(LPARAM l) { return POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)}; }
 
-struct ManualClockGuard {
-  ManualClockGuard() { test::ManualClock::Enable(1000); }
-  ~ManualClockGuard() { test::ManualClock::Disable(); }
-};
-
 // ---- routing ----
 
 TEST(InputMouseRouting, TheHolesOfAWindowRegionAreNotHit) {
@@ -344,7 +339,7 @@ struct DoubleClickCase {
 };
 
 TEST(InputDoubleClicks, SecondPressInTimeAndPlaceForClassesThatAskForThem) {
-  ManualClockGuard clock;
+  test::ManualClockScope clock;
   const char* dbl = Register("WantsDbl", CS_DBLCLKS);
   const char* plain = Register("NoDbl");
   HWND w = Popup(dbl, {0, 0, 100, 100});

@@ -138,11 +138,6 @@ bool Eventually(const F& done) {
   return done();
 }
 
-struct ManualClockGuard {
-  ManualClockGuard() { test::ManualClock::Enable(1000); }
-  ~ManualClockGuard() { test::ManualClock::Disable(); }
-};
-
 }  // namespace
 
 TEST(RegisteredMessages, SameNumberForTheSameNameInAnyCase) {
@@ -344,7 +339,7 @@ TEST(Sending, TimeoutToAThreadThatDoesNotPumpWithdrawsTheMessage) {
 
 TEST(Sending, AbortIfHungGivesUpAtOnceOnAThreadIdleForFiveSeconds) {
   RegisterTestClass();
-  ManualClockGuard clock;
+  test::ManualClockScope clock;
   StuckThread stuck;
   PumpingThread waiting;  // idle in GetMessage: waiting is not hanging
   SendMessageA(waiting.window(), WM_NULL, 0, 0);  // answered from its loop, to which it then returns
@@ -418,7 +413,7 @@ TEST(Sending, ReplyMessageReleasesTheSenderEarly) {
 
 TEST(Timers, FireInDueOrderOnceEachWhenTheClockPassesSeveral) {
   RegisterTestClass();
-  ManualClockGuard clock;
+  test::ManualClockScope clock;
   HWND h = MakeWindow();
   static std::vector<UINT_PTR> procCalls;
   ASSERT_EQ(SetTimer(h, 1, 100, nullptr), 1u);
@@ -448,7 +443,7 @@ TEST(Timers, FireInDueOrderOnceEachWhenTheClockPassesSeveral) {
 
 TEST(Timers, KillTimerMinimumPeriodAndDestroyedWindows) {
   RegisterTestClass();
-  ManualClockGuard clock;
+  test::ManualClockScope clock;
   HWND h = MakeWindow();
   SetTimer(h, 5, 1, nullptr);  // raised to USER_TIMER_MINIMUM
   MSG msg;
@@ -479,7 +474,7 @@ TEST(Timers, KillTimerMinimumPeriodAndDestroyedWindows) {
 
 TEST(Timers, AWaitingThreadSleepsUntilItsNextTimer) {
   RegisterTestClass();
-  ManualClockGuard clock;
+  test::ManualClockScope clock;
   test::ManualClock::SetAutoAdvance(true);  // the wait itself moves the clock to its deadline
   HWND h = MakeWindow();
   SetTimer(h, 1, 500, nullptr);

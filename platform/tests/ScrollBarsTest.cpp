@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <vector>
 
+#include "platform/Clock.h"
 #include "platform/Drawing.h"
 #include "platform/Errors.h"
 #include "platform/Input.h"
@@ -30,6 +33,7 @@ struct Scroll {
 
 std::vector<Scroll> scrolls;
 std::vector<int> trackPositions;  // nTrackPos, as the thumb messages came
+std::function<void(HWND, UINT, WPARAM)> onScroll;  // a test's answer to a scroll, after it is recorded
 
 LRESULT RecordingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   if (m == WM_HSCROLL || m == WM_VSCROLL) {
@@ -39,10 +43,13 @@ LRESULT RecordingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
       GetScrollInfo(h, m == WM_HSCROLL ? SB_HORZ : SB_VERT, &info);
       trackPositions.push_back(info.nTrackPos);
     }
+    if (onScroll) onScroll(h, m, w);
     return 0;
   }
   return DefWindowProcA(h, m, w, l);
 }
+
+void ReleaseTheButton(HWND, UINT, UINT_PTR, DWORD) { test::ReleaseMouse(test::MouseButton::Left); }
 
 void Pump() {
   MSG msg;
@@ -54,6 +61,7 @@ class ScrollBarsTest : public testing::Test {
   void SetUp() override {
     scrolls.clear();
     trackPositions.clear();
+    onScroll = nullptr;
     WNDCLASSA wc{};
     wc.lpfnWndProc = RecordingProc;
     wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
@@ -185,6 +193,59 @@ TEST_F(ScrollBarsTest, PressesOnArrowsAndTrackSendTheirCodesThenTheEnd) {
                                           {WM_HSCROLL, SB_ENDSCROLL, 0}}));
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_EQ(GetScrollPos(hwnd, SB_VERT), 50);  // the window decides what a scroll does
+}
+
+// Held down, an arrow scrolls again after a delay and then at a steady pace
+// until the button comes up.
+TEST_F(ScrollBarsTest, AHeldArrowRepeatsItsScrollUntilReleased) {
+  test::ManualClockScope clock;
+  test::ManualClock::SetAutoAdvance(true);
+  Make(WS_VSCROLL);
+  std::vector<ULONGLONG> times;
+  onScroll = [&](HWND, UINT, WPARAM w) {
+    if (LOWORD(w) != SB_LINEDOWN) return;
+    times.push_back(GetTickCount64());
+    if (times.size() == 4) test::ReleaseMouse(test::MouseButton::Left);
+  };
+  test::MoveMouse(OnScreen(Middle(Layout(SB_VERT).lineDown)));
+  test::PressMouse(test::MouseButton::Left);
+  SetTimer(hwnd, 1, 5000, ReleaseTheButton);  // should the repeating stop short
+  Pump();
+  KillTimer(hwnd, 1);
+  ASSERT_EQ(times.size(), 4u);
+  EXPECT_EQ(times[1] - times[0], 400u);
+  EXPECT_EQ(times[2] - times[1], 50u);
+  EXPECT_EQ(times[3] - times[2], 50u);
+  EXPECT_EQ(scrolls.back(), (Scroll{WM_VSCROLL, SB_ENDSCROLL, 0}));
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+// Held down on the track, paging goes on until the thumb reaches the
+// pointer, and no further.
+TEST_F(ScrollBarsTest, HeldOnTheTrackPagingStopsWhereTheThumbReachesThePointer) {
+  test::ManualClockScope clock;
+  test::ManualClock::SetAutoAdvance(true);
+  Make(WS_VSCROLL);
+  SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, 0, 99, 10, 0, 0};
+  SetScrollInfo(hwnd, SB_VERT, &info, TRUE);
+  onScroll = [](HWND h, UINT, WPARAM w) {
+    if (LOWORD(w) == SB_PAGEDOWN) SetScrollPos(h, SB_VERT, GetScrollPos(h, SB_VERT) + 10, TRUE);
+  };
+  const detail::ScrollBarLayout bar = Layout(SB_VERT);
+  const POINT pointer{Middle(bar.lineDown).x, (bar.lineUp.bottom + bar.lineDown.top) / 2};  // mid-track
+  test::MoveMouse(OnScreen(pointer));
+  test::PressMouse(test::MouseButton::Left);
+  // The button comes up a second later, long after the paging has stopped.
+  SetTimer(hwnd, 1, 1000, ReleaseTheButton);
+  Pump();
+  KillTimer(hwnd, 1);
+  const detail::ScrollBarLayout after = Layout(SB_VERT);
+  EXPECT_LE(after.thumb.top, pointer.y);
+  EXPECT_GT(after.thumb.bottom, pointer.y);
+  const auto pages = std::count(scrolls.begin(), scrolls.end(), Scroll{WM_VSCROLL, SB_PAGEDOWN, 0});
+  EXPECT_EQ(pages, GetScrollPos(hwnd, SB_VERT) / 10);
+  EXPECT_GT(pages, 1);
+  EXPECT_EQ(scrolls.back(), (Scroll{WM_VSCROLL, SB_ENDSCROLL, 0}));
 }
 
 TEST_F(ScrollBarsTest, DraggingTheThumbTracksAndThenGivesItsPosition) {
