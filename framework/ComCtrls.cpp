@@ -1090,6 +1090,8 @@ void TCustomListView::KeyDown(win::WORD& Key, TShiftState Shift) {
     case win::VK_HOME: MoveFocus(-all, Shift); break;
     case win::VK_END: MoveFocus(all, Shift); break;
     case win::VK_RETURN: DblClick(); break;
+    case win::VK_LEFT: SetLeftOffset(leftOffset_ - kScrollLinePixels); break;
+    case win::VK_RIGHT: SetLeftOffset(leftOffset_ + kScrollLinePixels); break;
     default: return;
   }
   Key = 0;

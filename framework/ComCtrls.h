@@ -362,7 +362,7 @@ using TLVCompare = std::function<int(TListItem* Item1, TListItem* Item2)>;
 // it toggles, with Shift it extends, when MultiSelect), a double click or
 // Enter fires OnDblClick, a click on the header's column fires
 // OnColumnClick when ColumnClick is on. Keys up and down, home and end, page
-// up and down move the selection; the scroll bars and the wheel (three rows a
+// up and down move the selection, left and right scroll sideways; the scroll bars and the wheel (three rows a
 // notch) scroll.
 class TCustomListView : public TCustomControl {
  public:

@@ -496,6 +496,10 @@ TEST_F(ComCtrlsTest, TheListsBarsFollowItsItemsAndColumnsAndScrollItBothWays) {
   EXPECT_EQ(scroll(win::SB_LINELEFT), last - 16);
   EXPECT_EQ(scroll(win::SB_LEFT), 0);
   EXPECT_EQ(scroll(win::SB_RIGHT), last);
+  Key(list, win::VK_LEFT);  // the arrow keys scroll sideways as the bar's arrows do
+  EXPECT_EQ(list->LeftOffset(), last - 16);
+  Key(list, win::VK_RIGHT);
+  EXPECT_EQ(list->LeftOffset(), last);
   // The header moved with the rows: the columns' border is that much further left.
   EXPECT_EQ(list->ColumnAt(100 - last - 1, 1), first);
   EXPECT_EQ(list->ColumnAt(100 - last, 1), second);
