@@ -56,7 +56,7 @@ class Scenario {
   void SetSnapshotFolder(const std::string& hostFolder) { snapshotFolder_ = hostFolder; }
 
   // The Windows path of a file name as the command line gives it (UTF-8):
-  // a Windows path ("C:\\...") as it is, a host path relative to `hostFolder`.
+  // a Windows path ("C:\...") as it is, a host path relative to `hostFolder`.
   static std::string WindowsPath(const std::string& name, const std::string& hostFolder);
 
  private:
