@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 #include "framework/Consts.h"
 #include "framework/Exceptions.h"
@@ -80,6 +81,16 @@ int ScrollTarget(const TMessage& message, win::HWND handle, int bar, int positio
     case win::SB_BOTTOM: return std::numeric_limits<int>::max();
     default: return position;
   }
+}
+
+// Where the wheel or the vertical bar asks a view's top row to go; none for
+// other messages.
+template <class View>
+std::optional<int> TopRowTarget(const TMessage& message, View& view) {
+  if (message.Msg == win::WM_MOUSEWHEEL) return view.TopIndex() + WheelRows(message);
+  if (message.Msg == win::WM_VSCROLL)
+    return ScrollTarget(message, view.Handle(), win::SB_VERT, view.TopIndex(), 1, std::max(1, view.VisibleRowCount()));
+  return std::nullopt;
 }
 
 }  // namespace
@@ -586,11 +597,11 @@ void TCustomTreeView::KeyDown(win::WORD& Key, TShiftState Shift) {
 }
 
 void TCustomTreeView::Dispatch(TMessage& Message) {
+  if (const std::optional<int> top = TopRowTarget(Message, *this)) {
+    SetTopIndex(*top);
+    return;
+  }
   switch (Message.Msg) {
-    case win::WM_MOUSEWHEEL: SetTopIndex(topIndex_ + WheelRows(Message)); break;
-    case win::WM_VSCROLL:
-      SetTopIndex(ScrollTarget(Message, Handle(), win::SB_VERT, topIndex_, 1, std::max(1, VisibleRowCount())));
-      break;
     // The rows that fit changed.
     case win::WM_SIZE:
     case CM_FONTCHANGED:
@@ -1098,11 +1109,11 @@ void TCustomListView::KeyDown(win::WORD& Key, TShiftState Shift) {
 }
 
 void TCustomListView::Dispatch(TMessage& Message) {
+  if (const std::optional<int> top = TopRowTarget(Message, *this)) {
+    SetTopIndex(*top);
+    return;
+  }
   switch (Message.Msg) {
-    case win::WM_MOUSEWHEEL: SetTopIndex(topIndex_ + WheelRows(Message)); break;
-    case win::WM_VSCROLL:
-      SetTopIndex(ScrollTarget(Message, Handle(), win::SB_VERT, topIndex_, 1, std::max(1, VisibleRowCount())));
-      break;
     case win::WM_HSCROLL:
       SetLeftOffset(
           ScrollTarget(Message, Handle(), win::SB_HORZ, leftOffset_, kScrollLinePixels, std::max(1, ClientWidth())));

@@ -1,5 +1,5 @@
-// What the player's two sides of MPRIS (the Media Player Remote Interfacing
-// Specification on the D-Bus session bus) share: names, the conversions
+// What the player's two sides of MPRIS (the media players' remote interface
+// on the D-Bus session bus) share: names, the conversions
 // between the player's values and MPRIS's, and the connection to the bus.
 #pragma once
 

@@ -126,6 +126,10 @@ std::vector<XRect> WindowShape(unsigned long window) {
   return result;
 }
 
+std::ostream& operator<<(std::ostream& out, const XRect& r) {
+  return out << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
+
 XRect WindowPlace(unsigned long window) {
   DisplayPtr display = Open();
   if (!display) return {};

@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,9 @@ ScreenImage ReadScreen();
 // window when it has none); each rectangle as left, top, right, bottom.
 struct XRect {
   int left, top, right, bottom;
+  friend bool operator==(const XRect&, const XRect&) = default;
 };
+std::ostream& operator<<(std::ostream& out, const XRect& r);
 std::vector<XRect> WindowShape(unsigned long window);
 // The window's place and size on the screen: left, top, right, bottom.
 XRect WindowPlace(unsigned long window);

@@ -263,11 +263,7 @@ testsupport::XServer* LiveDesktop::server_ = nullptr;
 TEST_F(LiveDesktop, AWindowIsAnXWindowAtItsPlaceWithItsPixels) {
   HWND hwnd = Make({100, 80, 300, 200}, kBlue);
   live::test::Flush();
-  const XRect place = testsupport::WindowPlace(live::test::XWindowOf(hwnd));
-  EXPECT_EQ(place.left, 100);
-  EXPECT_EQ(place.top, 80);
-  EXPECT_EQ(place.right, 300);
-  EXPECT_EQ(place.bottom, 200);
+  EXPECT_EQ(testsupport::WindowPlace(live::test::XWindowOf(hwnd)), (XRect{100, 80, 300, 200}));
   ExpectScreenMatches(hwnd);
   const testsupport::ScreenImage screen = testsupport::ReadScreen();
   EXPECT_EQ(screen.At(150, 150), Rgb(kBlue));
@@ -342,11 +338,7 @@ TEST_F(LiveDesktop, MovesResizesAndHidingFollowThePlatform) {
   UpdateWindow(hwnd);
   live::test::Flush();
   const unsigned long xwindow = live::test::XWindowOf(hwnd);
-  const XRect place = testsupport::WindowPlace(xwindow);
-  EXPECT_EQ(place.left, 200);
-  EXPECT_EQ(place.top, 150);
-  EXPECT_EQ(place.right, 380);
-  EXPECT_EQ(place.bottom, 240);
+  EXPECT_EQ(testsupport::WindowPlace(xwindow), (XRect{200, 150, 380, 240}));
   ExpectScreenMatches(hwnd);
   ShowWindow(hwnd, SW_HIDE);
   live::test::Flush();
@@ -556,11 +548,7 @@ TEST_F(LiveDesktop, AScaleEnlargesPixelsOutlineAndInputTogether) {
   PumpUntil([] { return true; });
   live::test::Flush();
   const unsigned long xwindow = live::test::XWindowOf(hwnd);
-  const XRect place = testsupport::WindowPlace(xwindow);
-  EXPECT_EQ(place.left, 100);
-  EXPECT_EQ(place.top, 80);
-  EXPECT_EQ(place.right, 300);
-  EXPECT_EQ(place.bottom, 180);
+  EXPECT_EQ(testsupport::WindowPlace(xwindow), (XRect{100, 80, 300, 180}));
   const std::vector<XRect> shape = testsupport::WindowShape(xwindow);
   HRGN region = CreateRectRgn(0, 0, 0, 0);
   GetWindowRgn(hwnd, region);
